@@ -1,0 +1,106 @@
+// Prepares a host project for the data link's demo and tests:
+//   owdatalink-demo-setup <parent folder> <project name> <project-list file>
+// Creates <parent folder>/<project name> as an empty host project with an empty
+// well database (unless it exists already) and makes sure the project-list file
+// names it. Prints the project's path. Exit code 0 on success.
+
+#include "zrlogdatabase.h"
+#include "zrproject.h"
+#include "zrprojectlist.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace
+{
+
+bool addToProjectList(const QString& listPath, const QString& projectPath, QString* errorText)
+{
+    const QString native = QDir::toNativeSeparators(projectPath);
+    if (readProjectList(listPath).contains(native))
+        return true;
+
+    const QString listName = QFileInfo(listPath).baseName();
+    QDomDocument document;
+    QFile existing(listPath);
+    if (existing.exists() && existing.open(QIODevice::ReadOnly)) {
+        document.setContent(&existing);
+        existing.close();
+    }
+    QDomElement list = document.documentElement();
+    if (list.isNull() || list.tagName() != listName) {
+        document.clear();
+        document.appendChild(document.createProcessingInstruction("xml", "version=\"1.0\" encoding=\"UTF-8\""));
+        list = document.createElement(listName);
+        document.appendChild(list);
+    }
+    QDomElement project = document.createElement("project");
+    QDomElement path = document.createElement("path");
+    path.setAttribute("value", native);
+    project.appendChild(path);
+    list.appendChild(project);
+
+    QDir().mkpath(QFileInfo(listPath).absolutePath());
+    QSaveFile file(listPath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *errorText = QStringLiteral("Cannot write %1: %2").arg(listPath, file.errorString());
+        return false;
+    }
+    file.write(document.toByteArray(2));
+    if (!file.commit()) {
+        *errorText = QStringLiteral("Cannot write %1: %2").arg(listPath, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.size() != 4) {
+        std::fprintf(stderr, "usage: %s <parent folder> <project name> <project-list file>\n", argv[0]);
+        return 2;
+    }
+    const QString parent = QDir(arguments[1]).absolutePath();
+    const QString name = arguments[2];
+    const QString listPath = QFileInfo(arguments[3]).absoluteFilePath();
+    const QString projectPath = QDir(parent).filePath(name);
+
+    QString errorText;
+    if (!QFile::exists(QDir(projectPath).filePath("descriptor.xml"))) {
+        QDir().mkpath(parent);
+        if (!ZRProject::createEmptyProject(parent, name, &errorText)) {
+            std::fprintf(stderr, "Cannot create the host project %s: %s\n", qPrintable(projectPath),
+                         qPrintable(errorText));
+            return 1;
+        }
+    }
+
+    ZRProject project(projectPath);
+    const QString wellFolder = project.wellDatabasePath();
+    if (!QFile::exists(ZRLogDatabase::databaseFileName(wellFolder))) {
+        QDir().mkpath(wellFolder);
+        ZRLogDatabase database;
+        if (!database.createEmptyDatabase(wellFolder)) {
+            std::fprintf(stderr, "Cannot create the well database in %s\n", qPrintable(wellFolder));
+            return 1;
+        }
+    }
+
+    if (!addToProjectList(listPath, projectPath, &errorText)) {
+        std::fprintf(stderr, "%s\n", qPrintable(errorText));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(projectPath));
+    return 0;
+}

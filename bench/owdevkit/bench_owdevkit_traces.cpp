@@ -1,0 +1,157 @@
+// Reads every trace of a 1 GiB data set through dm3dtr_ in line order, and the
+// same traces with segyio one call per trace (the baseline).
+
+#include "benchsupport.h"
+#include "owdevkit.h"
+#include "owsim.h"
+
+#include <segyio/segy.h>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+const int kSamples = 1000;
+const int kTracesPerLine = 500;
+
+bool createDataSet(int lines, std::string* fileName)
+{
+    gdi3dSurvey_t survey;
+    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
+    std::strcpy(survey.name, "Bench");
+    std::strcpy(survey.orientation, "TRACE");
+    survey.firstLine = 1;
+    survey.lastLine = lines;
+    survey.firstTrace = 1;
+    survey.lastTrace = kTracesPerLine;
+    survey.lineCount = lines;
+    survey.traceCount = kTracesPerLine;
+    const double corners[8] = {0, 0, 0, 25.0 * lines, 12.5 * kTracesPerLine, 25.0 * lines, 12.5 * kTracesPerLine, 0};
+    std::memcpy(survey.corner, corners, sizeof(corners));
+    if (gdiAdd(GDI_CLASS_3D_SURVEY, &survey) != 0 || gdiCommit() != 0)
+        return false;
+    int status = -1, type = 3;
+    const int length = 5, write = 3, one = 1, zero = 0;
+    prjin2_(&status, &type, "Bench", &length);
+    dm3dControlBlock_t cb{};
+    cb.firstX = 1;
+    cb.lastX = kTracesPerLine;
+    cb.firstY = 1;
+    cb.lastY = lines;
+    cb.samplesPerTrace = kSamples;
+    cb.sampleInterval = 2.0f;
+    cb.verticalEnd = 2.0f * kSamples;
+    cb.domain = 1;
+    char name[DM3D_FILE_NAME_SIZE];
+    if (status == 0)
+        dm3d_crt_ds_("Bench data", "UNKNOWN", &cb, name, &status);
+    if (status == 0)
+        dm3dop_(name, &cb, &write, &status);
+    std::vector<float> trace(kSamples);
+    const float noScale = 0.0f;
+    int flags = 0;
+    for (int y = 1; y <= lines && status == 0; ++y) {
+        for (int x = 1; x <= kTracesPerLine && status == 0; ++x) {
+            for (int s = 0; s < kSamples; ++s)
+                trace[s] = std::sin(0.01f * s + 0.1f * x) * y;
+            dm3dtr_(&cb, &x, &y, &one, &kSamples, &one, &zero, trace.data(), &noScale, &status, &flags);
+        }
+    }
+    int closeStatus = 0;
+    dm3dcl_(&cb, &zero, &closeStatus);
+    prjend_(&type, &zero);
+    *fileName = name;
+    return status == 0 && closeStatus == 0 && gdiCommit() == 0;
+}
+
+double readThroughDevkit(const std::string& fileName, int lines)
+{
+    int status = -1, type = 3;
+    const int length = 5, read = 1, one = 1, zero = 0;
+    prjin2_(&status, &type, "Bench", &length);
+    dm3dControlBlock_t cb{};
+    dm3dop_(fileName.c_str(), &cb, &read, &status);
+    std::vector<float> trace(kSamples);
+    const float noScale = 0.0f;
+    int flags = 0;
+    double sum = 0.0;
+    for (int y = 1; y <= lines; ++y) {
+        for (int x = 1; x <= kTracesPerLine; ++x) {
+            dm3dtr_(&cb, &x, &y, &one, &kSamples, &one, &zero, trace.data(), &noScale, &status, &flags);
+            sum += trace[kSamples / 2];
+        }
+    }
+    dm3dcl_(&cb, &zero, &status);
+    prjend_(&type, &zero);
+    return sum;
+}
+
+double readThroughSegyio(const std::string& path)
+{
+    segy_file* fp = segy_open(path.c_str(), "rb");
+    char binary[SEGY_BINARY_HEADER_SIZE];
+    segy_binheader(fp, binary);
+    const long trace0 = segy_trace0(binary);
+    const int bsize = segy_trsize(SEGY_IEEE_FLOAT_4_BYTE, kSamples);
+    int traces = 0;
+    segy_traces(fp, &traces, trace0, bsize);
+    std::vector<float> trace(kSamples);
+    double sum = 0.0;
+    for (int i = 0; i < traces; ++i) {
+        segy_readtrace(fp, i, trace.data(), trace0, bsize);
+        segy_to_native(SEGY_IEEE_FLOAT_4_BYTE, kSamples, trace.data());
+        sum += trace[kSamples / 2];
+    }
+    segy_close(fp);
+    return sum;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString folder = bench::workFolder("owdevkit-traces");
+    const std::uint64_t bytes = bench::sizeForDisk(folder, 1ULL << 30);
+    if (bytes == 0)
+        return 1;
+    const long long traceBytes = 240 + 4LL * kSamples;
+    const int lines = std::max(1, static_cast<int>(bytes / (traceBytes * kTracesPerLine)));
+    const std::string home = (folder + "/home").toStdString();
+    std::string error;
+    if (!owsim::createHome(home, &error) || !owsim::createDistrict(home, "Bench", false, &error) ||
+        !owsim::createProject(home, "Bench", "BENCH", owsim::MeasurementSystem::Metric, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    owsim::setHomeOverride(home);
+    int status = -1;
+    if (owinit() != 0 || gdiInit() != 0 || prjSetSysDistrict("Bench") != 0 || prjOpen("BENCH", 0, &status) != 0) {
+        std::fprintf(stderr, "cannot open the benchmark project\n");
+        return 1;
+    }
+    std::string fileName;
+    std::printf("writing %d lines x %d traces x %d samples (%.2f GiB)\n", lines, kTracesPerLine, kSamples,
+                double(traceBytes) * lines * kTracesPerLine / double(1ULL << 30));
+    if (!createDataSet(lines, &fileName)) {
+        std::fprintf(stderr, "cannot write the data set\n");
+        return 1;
+    }
+    const std::string path = home + "/Bench/data/" + fileName;
+    double oursSum = 0.0, baselineSum = 0.0;
+    const double ours = bench::bestSecondsOf(3, [&] { oursSum = readThroughDevkit(fileName, lines); });
+    const double baseline = bench::bestSecondsOf(3, [&] { baselineSum = readThroughSegyio(path); });
+    if (std::fabs(oursSum - baselineSum) > 1e-6 * std::fabs(baselineSum))
+        std::printf("warning: checksums differ (%g, %g)\n", oursSum, baselineSum);
+    bench::reportRatio("dm3dtr_ line order vs segyio per trace", ours, baseline, true);
+    bench::report("peak resident memory", double(bench::peakResidentBytes()) / (1 << 20), "MiB");
+    prjClose();
+    gdiClose();
+    QDir(folder).removeRecursively();
+    return 0;
+}

@@ -1,0 +1,637 @@
+#include "zr3dhorizon.h"
+
+#include "zreventbus.h"
+#include "zrlongpath.h"
+#include "zrobjectheader.h"
+#include "zrxmltools.h"
+
+#include <QFile>
+#include <QtGlobal>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the horizon body is written in the machine's byte order");
+
+/// Counts and flags that the header gives for the body.
+struct HorizonCounts
+{
+    qint64 numberOfPoint = 0;
+    qint64 numberOffacette = 0;
+    int recordSize = 8;
+    qint64 numberOfControlPoint = 0;
+    quint64 numberOfPickedPoint = 0;
+    qint64 numberOfPointPolygons = 0;
+    bool withData = false;
+};
+
+namespace
+{
+
+void reportFileError(const QString& text)
+{
+    ZREventBus::sendMessage(eDrawFileError, text, false);
+}
+
+/// Buffered little-endian writer on an open file.
+class BodyWriter
+{
+public:
+    explicit BodyWriter(QFile& file) : m_file(file) {}
+
+    template <typename T>
+    void put(T value)
+    {
+        char bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+        m_buffer.append(bytes, int(sizeof(T)));
+        if (m_buffer.size() >= (1 << 20))
+            flush();
+    }
+    void putPoint(const core::vec3& point)
+    {
+        put(point.x);
+        put(point.y);
+        put(point.z);
+    }
+    bool flush()
+    {
+        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+            m_ok = false;
+        m_buffer.clear();
+        return m_ok;
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QFile& m_file;
+    QByteArray m_buffer;
+    bool m_ok = true;
+};
+
+/// Sequential reader over the body that refuses to read past its end.
+class BodyReader
+{
+public:
+    BodyReader(QFile& file, qint64 end) : m_file(file), m_end(end) {}
+
+    bool canRead(qint64 items, qint64 bytesPerItem) const
+    {
+        if (items < 0 || bytesPerItem <= 0)
+            return items == 0;
+        return items <= (m_end - m_file.pos()) / bytesPerItem;
+    }
+    template <typename T>
+    bool get(T* value)
+    {
+        char bytes[sizeof(T)];
+        if (m_file.read(bytes, qint64(sizeof(T))) != qint64(sizeof(T)))
+            return false;
+        std::memcpy(value, bytes, sizeof(T));
+        return true;
+    }
+    bool getPoint(core::vec3* point) { return get(&point->x) && get(&point->y) && get(&point->z); }
+    bool skip(qint64 bytes) { return canRead(bytes, 1) && m_file.seek(m_file.pos() + bytes); }
+
+private:
+    QFile& m_file;
+    qint64 m_end;
+};
+
+bool readCount(const QDomElement& element, const QString& name, qint64* value)
+{
+    return ZRXmlTools::readInt64(element, name, value) && *value >= 0;
+}
+
+QDomElement writePalette(QDomDocument& document, QDomElement& parent, const QString& name,
+                         const ZR3DHorizon::Palette& palette)
+{
+    QDomElement element = document.createElement(QStringLiteral("ZRColorPalette"));
+    parent.appendChild(element);
+    element.setAttribute(QStringLiteral("name"), name);
+    ZRXmlTools::writeText(document, element, QStringLiteral("paletteName"), palette.paletteName);
+    ZRXmlTools::writeBool(document, element, QStringLiteral("automaticRange"), palette.automaticRange);
+    ZRXmlTools::writeDouble(document, element, QStringLiteral("minimum"), palette.minimum);
+    ZRXmlTools::writeDouble(document, element, QStringLiteral("maximum"), palette.maximum);
+    return element;
+}
+
+void readPalette(const QDomElement& parent, const QString& name, ZR3DHorizon::Palette* palette)
+{
+    for (QDomElement element = parent.firstChildElement(QStringLiteral("ZRColorPalette")); !element.isNull();
+         element = element.nextSiblingElement(QStringLiteral("ZRColorPalette"))) {
+        if (element.attribute(QStringLiteral("name")) != name)
+            continue;
+        if (ZRXmlTools::hasElement(element, QStringLiteral("paletteName")))
+            palette->paletteName = ZRXmlTools::readValue(element, QStringLiteral("paletteName"));
+        ZRXmlTools::readBool(element, QStringLiteral("automaticRange"), &palette->automaticRange);
+        ZRXmlTools::readDouble(element, QStringLiteral("minimum"), &palette->minimum);
+        ZRXmlTools::readDouble(element, QStringLiteral("maximum"), &palette->maximum);
+        return;
+    }
+}
+
+/// Sampled positions 0, step, 2 × step, ... and the last one.
+std::vector<int> latticePositions(int size, int step)
+{
+    std::vector<int> positions;
+    for (int position = 0; position < size; position += step)
+        positions.push_back(position);
+    if (size > 0 && positions.back() != size - 1)
+        positions.push_back(size - 1);
+    return positions;
+}
+
+/// Rounds half away from zero; false when the value does not fit an int.
+bool roundToIndex(double value, int* index)
+{
+    if (!std::isfinite(value) || value > double(std::numeric_limits<int>::max())
+        || value < double(std::numeric_limits<int>::min()))
+        return false;
+    *index = int(value > 0.0 ? value + 0.5 : value - 0.5);
+    return true;
+}
+
+} // namespace
+
+ZR3DHorizon::ZR3DHorizon()
+    : m_pen(QColor(255, 255, 0)), m_brush(QColor(255, 255, 0), Qt::SolidPattern)
+{
+}
+
+ZR3DHorizon::~ZR3DHorizon() = default;
+
+QString ZR3DHorizon::horizonKey(int kind)
+{
+    switch (kind) {
+    case SurfaceImported:
+        return QStringLiteral("surface_imported");
+    case SurfacePropagated:
+        return QStringLiteral("surface_propagated");
+    case SurfaceFromSurfaceStack:
+        return QStringLiteral("surface_fromsurfacestack");
+    case SurfacePicked:
+        return QStringLiteral("surface_picked");
+    case VectorModelHorizon16:
+        return QStringLiteral("vectormodelhorizon16");
+    default:
+        return QStringLiteral("surface");
+    }
+}
+
+QString ZR3DHorizon::horizonDisplayName(int kind)
+{
+    switch (kind) {
+    case SurfaceImported:
+        return QStringLiteral("Imported Horizon");
+    case SurfacePropagated:
+        return QStringLiteral("Model-Grid Horizon");
+    case SurfaceFromSurfaceStack:
+        return QStringLiteral("Horizon From Horizon Stack");
+    case SurfacePicked:
+        return QStringLiteral("Picked Horizon");
+    case VectorModelHorizon16:
+        return QStringLiteral("WT Horizon");
+    default:
+        return QStringLiteral("Horizon");
+    }
+}
+
+bool ZR3DHorizon::isNull(float value)
+{
+    return value == NullValue || std::isnan(value);
+}
+
+void ZR3DHorizon::setPrecision(int precision)
+{
+    m_precision = std::max(1, precision);
+}
+
+void ZR3DHorizon::clear()
+{
+    m_grid = ZRImage();
+    m_data.clear();
+    m_vertices.clear();
+    m_triangles.clear();
+    m_pickedPoints.clear();
+    m_pointPolygons.clear();
+}
+
+bool ZR3DHorizon::allocateGrid(int width, int height)
+{
+    if (!m_grid.allocate(width, height, NullValue)) {
+        ZREventBus::sendMessage(eDrawError,
+                                QStringLiteral("Error when attempting to allocate ZRImage with size: %1 * %2").arg(width).arg(height),
+                                false);
+        return false;
+    }
+    return true;
+}
+
+void ZR3DHorizon::placePoints(const std::vector<core::vec3>& points)
+{
+    const georef::Matrix4& toBloc = m_geometry.fromWorldToBlocMatrix();
+    const int width = m_grid.width();
+    const int height = m_grid.height();
+    for (const core::vec3& point : points) {
+        const core::vec3 bloc = toBloc.map(point);
+        int i = 0;
+        int j = 0;
+        if (!roundToIndex(bloc.x, &i) || !roundToIndex(bloc.z, &j))
+            continue;
+        if (i < 0 || i >= width || j < 0 || j >= height)
+            continue;
+        if (m_grid.value(i, j) == NullValue)
+            m_grid.setValue(i, j, float(point.y));
+    }
+}
+
+bool ZR3DHorizon::buildFromPoints(const std::vector<core::vec3>& points, const georef::BlocSpace& geometry,
+                                  int precision)
+{
+    clear();
+    m_geometry = geometry;
+    setPrecision(precision);
+    if (!allocateGrid(std::max(0, geometry.dimx()), std::max(0, geometry.dimz())))
+        return false;
+    placePoints(points);
+    buildMesh();
+    return true;
+}
+
+core::vec3 ZR3DHorizon::worldPoint(int i, int j) const
+{
+    const georef::Matrix4& m = m_geometry.fromBlocToWorldMatrix();
+    const double fi = i;
+    const double fj = j;
+    double w = m(3, 0) * fi + m(3, 2) * fj + m(3, 3);
+    if (w == 0.0)
+        w = 1.0;
+    const double x = (m(0, 0) * fi + m(0, 2) * fj + m(0, 3)) / w;
+    const double y = (m(2, 0) * fi + m(2, 2) * fj + m(2, 3)) / w;
+    return {x, double(m_grid.value(i, j)), y};
+}
+
+std::vector<core::vec3> ZR3DHorizon::worldPoints(int columnStep, int rowStep) const
+{
+    columnStep = std::max(1, columnStep);
+    rowStep = std::max(1, rowStep);
+    std::vector<core::vec3> points;
+    for (int j = 0; j < m_grid.height(); j += rowStep)
+        for (int i = 0; i < m_grid.width(); i += columnStep)
+            if (!isNull(m_grid.value(i, j)))
+                points.push_back(worldPoint(i, j));
+    return points;
+}
+
+int ZR3DHorizon::controlPointCount() const
+{
+    int count = 0;
+    const float* values = m_grid.data();
+    for (std::size_t n = 0; n < m_grid.size(); ++n)
+        if (!isNull(values[n]))
+            ++count;
+    return count;
+}
+
+bool ZR3DHorizon::withData() const
+{
+    const int count = controlPointCount();
+    return count >= 1 && m_data.size() == std::size_t(count);
+}
+
+void ZR3DHorizon::buildMesh()
+{
+    m_vertices.clear();
+    m_triangles.clear();
+    const int width = m_grid.width();
+    const int height = m_grid.height();
+    if (width <= 0 || height <= 0)
+        return;
+    const std::vector<int> columns = latticePositions(width, m_precision);
+    const std::vector<int> rows = latticePositions(height, m_precision);
+    constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> index(columns.size() * rows.size(), none);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            if (!isNull(m_grid.value(columns[c], rows[r]))) {
+                index[r * columns.size() + c] = std::uint32_t(m_vertices.size());
+                m_vertices.push_back(worldPoint(columns[c], rows[r]));
+            }
+    for (std::size_t r = 0; r + 1 < rows.size(); ++r)
+        for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+            const std::uint32_t a = index[r * columns.size() + c];
+            const std::uint32_t b = index[r * columns.size() + c + 1];
+            const std::uint32_t d = index[(r + 1) * columns.size() + c];
+            const std::uint32_t e = index[(r + 1) * columns.size() + c + 1];
+            const int set = int(a != none) + int(b != none) + int(d != none) + int(e != none);
+            if (set == 4) {
+                m_triangles.push_back({a, b, e});
+                m_triangles.push_back({a, e, d});
+            } else if (set == 3) {
+                std::array<std::uint32_t, 3> triangle{};
+                int n = 0;
+                for (std::uint32_t vertex : {a, b, e, d})
+                    if (vertex != none)
+                        triangle[std::size_t(n++)] = vertex;
+                m_triangles.push_back(triangle);
+            }
+        }
+}
+
+QDomElement ZR3DHorizon::toXml(QDomDocument& document) const
+{
+    QDomElement element = document.createElement(typeName());
+
+    QDomElement draw = document.createElement(QStringLiteral("ZR3DObjectDraw"));
+    element.appendChild(draw);
+    ZRXmlTools::writeInt64(document, draw, QStringLiteral("numberOfPoint"), qint64(m_vertices.size()));
+    ZRXmlTools::writeInt64(document, draw, QStringLiteral("numberOffacette"), qint64(m_triangles.size()));
+    ZRXmlTools::writePen(document, draw, QStringLiteral("pen"), m_pen);
+    ZRXmlTools::writeBrush(document, draw, QStringLiteral("brush"), m_brush);
+    ZRXmlTools::writeInt(document, draw, QStringLiteral("pixelSize"), m_pixelSize);
+    ZRXmlTools::writeInt(document, draw, QStringLiteral("recordSize"), m_recordSize);
+    m_geometry.unitsObject().toXml(document, draw);
+
+    QDomElement light = document.createElement(QStringLiteral("ZRLight"));
+    element.appendChild(light);
+    ZRXmlTools::writeBool(document, light, QStringLiteral("withLightShader"), m_withLightShader);
+    ZRXmlTools::writeVector3(document, light, QStringLiteral("lightSource"), m_lightSource);
+    ZRXmlTools::writeFloat(document, light, QStringLiteral("lightBlendingAlpha"), m_lightBlendingAlpha);
+    ZRXmlTools::writeColor(document, light, QStringLiteral("lightColor"), m_lightColor);
+
+    const int controlPoints = controlPointCount();
+    ZRXmlTools::writeInt(document, element, QStringLiteral("Version"), FileVersion);
+    ZRXmlTools::writeInt(document, element, QStringLiteral("numberOfControlPoint"), controlPoints);
+    ZRXmlTools::writeInt(document, element, QStringLiteral("precision"), m_precision);
+    ZRXmlTools::writeInt(document, element, QStringLiteral("SmoothFactor"), m_smoothFactor);
+    ZRXmlTools::writeInt(document, element, QStringLiteral("radius"), m_radius);
+    ZRXmlTools::writeInt(document, element, QStringLiteral("dimx"), m_geometry.dimx());
+    ZRXmlTools::writeInt(document, element, QStringLiteral("dimy"), m_geometry.dimy());
+    ZRXmlTools::writeInt(document, element, QStringLiteral("dimz"), m_geometry.dimz());
+    ZRXmlTools::writeMatrix(document, element, QStringLiteral("fromBlocToWorldMatrix"),
+                            m_geometry.fromBlocToWorldMatrix().values());
+    ZRXmlTools::writeMatrix(document, element, QStringLiteral("fromBlocToSurveyMatrix"),
+                            m_geometry.fromBlocToSurveyMatrix().values());
+    ZRXmlTools::writeInt(document, element, QStringLiteral("HorizonType"), m_horizonType);
+    ZRXmlTools::writeUInt64(document, element, QStringLiteral("numberOfPickedPoint"), quint64(m_pickedPoints.size()));
+    ZRXmlTools::writeInt(document, element, QStringLiteral("polarity"), m_polarity);
+    ZRXmlTools::writeBool(document, element, QStringLiteral("peak"), m_peak);
+    ZRXmlTools::writeBool(document, element, QStringLiteral("trough"), m_trough);
+    ZRXmlTools::writeBool(document, element, QStringLiteral("zeroCrossUp"), m_zeroCrossUp);
+    ZRXmlTools::writeBool(document, element, QStringLiteral("zeroCrossDown"), m_zeroCrossDown);
+    ZRXmlTools::writeBool(document, element, QStringLiteral("undefined"), m_undefined);
+    ZRXmlTools::writeInt64(document, element, QStringLiteral("numberOfPointPolygons"), qint64(m_pointPolygons.size()));
+    ZRXmlTools::writeBool(document, element, QStringLiteral("withData"),
+                          controlPoints >= 1 && m_data.size() == std::size_t(controlPoints));
+    writePalette(document, element, QStringLiteral("timePalette"), m_timePalette);
+    writePalette(document, element, QStringLiteral("dataPalette"), m_dataPalette);
+    return element;
+}
+
+bool ZR3DHorizon::write(const QString& path)
+{
+    const std::vector<core::vec3> points = worldPoints(1, 1);
+    const int controlPoints = controlPointCount();
+    const bool data = withData();
+
+    if (!ZRObjectHeader::writeObjectHeader(path, QList<const ZRObjectSerialization*>{this},
+                                           ZRObjectHeader::DefaultReservedSize))
+        return false;
+
+    QFile file(ZRLongPath::systemName(path));
+    if (!file.open(QIODevice::ReadWrite)) {
+        reportFileError(QStringLiteral("Error when opening ") + path);
+        return false;
+    }
+    const qint64 offset = ZRObjectHeader::dataOffset(path);
+    if (offset < 0 || !file.seek(offset)) {
+        reportFileError(QStringLiteral("Error when writing into ") + path);
+        return false;
+    }
+
+    BodyWriter writer(file);
+    for (const core::vec3& vertex : m_vertices) {
+        if (m_recordSize == 4) {
+            writer.put(float(vertex.x));
+            writer.put(float(vertex.y));
+            writer.put(float(vertex.z));
+        } else {
+            writer.putPoint(vertex);
+        }
+    }
+    for (const auto& triangle : m_triangles)
+        for (std::uint32_t vertex : triangle)
+            writer.put(vertex);
+    for (const PickedPoint& picked : m_pickedPoints) {
+        writer.putPoint(picked.point);
+        writer.put(std::int32_t(picked.values.size()));
+        for (std::int32_t value : picked.values)
+            writer.put(value);
+    }
+    for (const PointPolygon& polygon : m_pointPolygons) {
+        writer.put(std::int32_t(polygon.points.size()));
+        for (const core::vec3& point : polygon.points)
+            writer.putPoint(point);
+        writer.put(polygon.boundingRectangle.x());
+        writer.put(polygon.boundingRectangle.y());
+        writer.put(polygon.boundingRectangle.width());
+        writer.put(polygon.boundingRectangle.height());
+    }
+    const bool pointsMatch = points.size() == std::size_t(controlPoints);
+    if (pointsMatch)
+        for (const core::vec3& point : points)
+            writer.putPoint(point);
+    if (data && pointsMatch)
+        for (float value : m_data)
+            writer.put(value);
+    if (!writer.flush() || !file.flush()) {
+        reportFileError(QStringLiteral("Error when writing into ") + path);
+        return false;
+    }
+    file.close();
+    return pointsMatch;
+}
+
+bool ZR3DHorizon::readHeader(const QDomElement& element, const QString& path, HorizonCounts* counts)
+{
+    int version = 0;
+    ZRXmlTools::readInt(element, QStringLiteral("Version"), &version);
+    if (version != FileVersion) {
+        reportFileError(QStringLiteral("Error when reading %1 - Unknown file version %2").arg(path).arg(version));
+        return false;
+    }
+    const auto corrupt = [&path](const QString& field) {
+        reportFileError(QStringLiteral("Error when reading %1 - %2").arg(path, QStringLiteral("invalid ") + field));
+        return false;
+    };
+
+    const QDomElement draw = element.firstChildElement(QStringLiteral("ZR3DObjectDraw"));
+    if (!readCount(draw, QStringLiteral("numberOfPoint"), &counts->numberOfPoint))
+        return corrupt(QStringLiteral("numberOfPoint"));
+    if (!readCount(draw, QStringLiteral("numberOffacette"), &counts->numberOffacette))
+        return corrupt(QStringLiteral("numberOffacette"));
+    if (!ZRXmlTools::readInt(draw, QStringLiteral("recordSize"), &counts->recordSize)
+        || (counts->recordSize != 4 && counts->recordSize != 8))
+        return corrupt(QStringLiteral("recordSize"));
+    ZRXmlTools::readPen(draw, QStringLiteral("pen"), &m_pen);
+    ZRXmlTools::readBrush(draw, QStringLiteral("brush"), &m_brush);
+    ZRXmlTools::readInt(draw, QStringLiteral("pixelSize"), &m_pixelSize);
+
+    const QDomElement light = element.firstChildElement(QStringLiteral("ZRLight"));
+    ZRXmlTools::readBool(light, QStringLiteral("withLightShader"), &m_withLightShader);
+    ZRXmlTools::readVector3(light, QStringLiteral("lightSource"), &m_lightSource);
+    ZRXmlTools::readFloat(light, QStringLiteral("lightBlendingAlpha"), &m_lightBlendingAlpha);
+    ZRXmlTools::readColor(light, QStringLiteral("lightColor"), &m_lightColor);
+
+    if (!readCount(element, QStringLiteral("numberOfControlPoint"), &counts->numberOfControlPoint))
+        return corrupt(QStringLiteral("numberOfControlPoint"));
+    int precision = DefaultPrecision;
+    ZRXmlTools::readInt(element, QStringLiteral("precision"), &precision);
+    setPrecision(precision);
+    ZRXmlTools::readInt(element, QStringLiteral("SmoothFactor"), &m_smoothFactor);
+    ZRXmlTools::readInt(element, QStringLiteral("radius"), &m_radius);
+
+    int dimx = 0, dimy = 0, dimz = 0;
+    if (!ZRXmlTools::readInt(element, QStringLiteral("dimx"), &dimx) || !ZRXmlTools::readInt(element, QStringLiteral("dimy"), &dimy)
+        || !ZRXmlTools::readInt(element, QStringLiteral("dimz"), &dimz) || dimx < 0 || dimz < 0)
+        return corrupt(QStringLiteral("grid size"));
+    georef::BlocSpace geometry(dimx, dimy, dimz);
+    ZRXmlTools::Matrix matrix{};
+    if (!ZRXmlTools::readMatrix(element, QStringLiteral("fromBlocToWorldMatrix"), &matrix))
+        return corrupt(QStringLiteral("fromBlocToWorldMatrix"));
+    geometry.setFromBlocToWorldMatrix(georef::Matrix4(matrix));
+    if (ZRXmlTools::readMatrix(element, QStringLiteral("fromBlocToSurveyMatrix"), &matrix))
+        geometry.setFromBlocToSurveyMatrix(georef::Matrix4(matrix));
+    const QDomElement units = draw.firstChildElement(QStringLiteral("unitsObject"));
+    if (!units.isNull()) {
+        georef::UnitObject unitsObject;
+        unitsObject.fromXml(units);
+        geometry.setUnitsObject(unitsObject);
+    }
+    m_geometry = geometry;
+
+    ZRXmlTools::readInt(element, QStringLiteral("HorizonType"), &m_horizonType);
+    if (!ZRXmlTools::readUInt64(element, QStringLiteral("numberOfPickedPoint"), &counts->numberOfPickedPoint))
+        return corrupt(QStringLiteral("numberOfPickedPoint"));
+    ZRXmlTools::readInt(element, QStringLiteral("polarity"), &m_polarity);
+    ZRXmlTools::readBool(element, QStringLiteral("peak"), &m_peak);
+    ZRXmlTools::readBool(element, QStringLiteral("trough"), &m_trough);
+    ZRXmlTools::readBool(element, QStringLiteral("zeroCrossUp"), &m_zeroCrossUp);
+    ZRXmlTools::readBool(element, QStringLiteral("zeroCrossDown"), &m_zeroCrossDown);
+    ZRXmlTools::readBool(element, QStringLiteral("undefined"), &m_undefined);
+    if (!readCount(element, QStringLiteral("numberOfPointPolygons"), &counts->numberOfPointPolygons))
+        return corrupt(QStringLiteral("numberOfPointPolygons"));
+    if (!ZRXmlTools::readBool(element, QStringLiteral("withData"), &counts->withData))
+        counts->withData = false;
+    readPalette(element, QStringLiteral("timePalette"), &m_timePalette);
+    readPalette(element, QStringLiteral("dataPalette"), &m_dataPalette);
+    return true;
+}
+
+bool ZR3DHorizon::load(const QString& path)
+{
+    clear();
+    m_geometry = georef::BlocSpace();
+    const QDomDocument globalHeader = ZRObjectHeader::readGlobalHeader(path);
+    if (globalHeader.isNull())
+        return false;
+    const QDomDocument objects = ZRObjectHeader::readObjectDocument(path);
+    if (objects.isNull())
+        return false;
+    QDomElement element;
+    for (const QDomElement& object : ZRObjectHeader::objectElements(objects))
+        if (object.attribute(QStringLiteral("type")) == typeName()) {
+            element = object.firstChildElement(typeName());
+            break;
+        }
+    if (element.isNull()) {
+        reportFileError(QStringLiteral("Error when reading %1 - %2").arg(path, QStringLiteral("no horizon in the file header")));
+        return false;
+    }
+    HorizonCounts counts;
+    if (!readHeader(element, path, &counts)) {
+        clear();
+        return false;
+    }
+    const qint64 offset = ZRObjectHeader::dataOffset(globalHeader.documentElement());
+
+    QFile file(ZRLongPath::systemName(path));
+    if (offset < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(offset)) {
+        reportFileError(QStringLiteral("Error when opening ") + path);
+        clear();
+        return false;
+    }
+    BodyReader reader(file, file.size());
+    const auto fail = [&](const QString& section) {
+        reportFileError(QStringLiteral("Error when reading %1 - %2").arg(path, QStringLiteral("truncated ") + section));
+        clear();
+        return false;
+    };
+
+    const qint64 vertexBytes = 3 * qint64(counts.recordSize);
+    if (!reader.skip(counts.numberOfPoint * vertexBytes))
+        return fail(QStringLiteral("mesh vertices"));
+    if (!reader.skip(counts.numberOffacette * 12))
+        return fail(QStringLiteral("triangles"));
+
+    if (!reader.canRead(qint64(std::min<quint64>(counts.numberOfPickedPoint, quint64(std::numeric_limits<qint64>::max()))), 28))
+        return fail(QStringLiteral("picked points"));
+    std::vector<PickedPoint> picked(std::size_t(counts.numberOfPickedPoint));
+    for (PickedPoint& point : picked) {
+        std::int32_t n = 0;
+        if (!reader.getPoint(&point.point) || !reader.get(&n) || n < 0 || !reader.canRead(n, 4))
+            return fail(QStringLiteral("picked points"));
+        point.values.resize(std::size_t(n));
+        for (std::int32_t& value : point.values)
+            if (!reader.get(&value))
+                return fail(QStringLiteral("picked points"));
+    }
+
+    if (!reader.canRead(counts.numberOfPointPolygons, 36))
+        return fail(QStringLiteral("point polygons"));
+    std::vector<PointPolygon> polygons(std::size_t(counts.numberOfPointPolygons));
+    for (PointPolygon& polygon : polygons) {
+        std::int32_t n = 0;
+        if (!reader.get(&n) || n < 0 || !reader.canRead(qint64(n) * 24 + 32, 1))
+            return fail(QStringLiteral("point polygons"));
+        polygon.points.resize(std::size_t(n));
+        for (core::vec3& point : polygon.points)
+            reader.getPoint(&point);
+        double x = 0, y = 0, w = 0, h = 0;
+        if (!reader.get(&x) || !reader.get(&y) || !reader.get(&w) || !reader.get(&h))
+            return fail(QStringLiteral("point polygons"));
+        polygon.boundingRectangle = QRectF(x, y, w, h);
+    }
+
+    if (!reader.canRead(counts.numberOfControlPoint, 24))
+        return fail(QStringLiteral("world points"));
+    std::vector<core::vec3> points(std::size_t(counts.numberOfControlPoint));
+    for (core::vec3& point : points)
+        if (!reader.getPoint(&point))
+            return fail(QStringLiteral("world points"));
+
+    std::vector<float> data;
+    if (counts.withData) {
+        if (!reader.canRead(counts.numberOfControlPoint, 4))
+            return fail(QStringLiteral("data values"));
+        data.resize(std::size_t(counts.numberOfControlPoint));
+        for (float& value : data)
+            if (!reader.get(&value))
+                return fail(QStringLiteral("data values"));
+    }
+    file.close();
+
+    if (!allocateGrid(m_geometry.dimx(), m_geometry.dimz())) {
+        clear();
+        return false;
+    }
+    placePoints(points);
+    m_pickedPoints = std::move(picked);
+    m_pointPolygons = std::move(polygons);
+    m_data = std::move(data);
+    m_recordSize = counts.recordSize;
+    buildMesh();
+    return true;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QModelIndexList>
+
+class ZROpenworksExchangeDialog;
+
+// The exchange operations the window's arrows start, one per category. Each
+// runs to its end on the GUI thread under its own progress bar, reports
+// through the dialog's ZRExchangeUi and the event bus, and returns the number
+// of items transferred.
+
+/// Selected rows of the survey table (proxy indexes) become host volumes.
+int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+/// Selected rows of the well table become host wells.
+int importWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+/// Selected rows of the fault table become host fault-stick files.
+int importFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+/// Selected rows of the horizon table become host horizons.
+int importHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+
+/// Selected host volumes become OpenWorks seismic data sets.
+int exportVolumes(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+/// Selected host wells become OpenWorks wells.
+int exportWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+/// Selected host faults are written into OpenWorks surveys.
+int exportFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
+/// Selected host horizons are written into OpenWorks surveys.
+int exportHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "zropenworkstablemodel.h"
+
+/// Fault planes with their segment count. Hidden: 7 fault plane id.
+class ZROpenworksFaultModel : public ZROpenworksFixedTableModel<8>
+{
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 8;
+    static constexpr int FirstHiddenColumn = 7;
+
+    explicit ZROpenworksFaultModel(QObject* parent = nullptr);
+
+    bool isHiddenColumn(int column) const override;
+    void loadFromOpenworks(int parentProgressId) override;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "zropenworkstablemodel.h"
+
+/// Horizon catalogue records. Hidden: 12 horizon id, 13 attribute.
+class ZROpenworksHorizonModel : public ZROpenworksFixedTableModel<14>
+{
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 14;
+    static constexpr int FirstHiddenColumn = 12;
+
+    explicit ZROpenworksHorizonModel(QObject* parent = nullptr);
+
+    bool isHiddenColumn(int column) const override;
+    void loadFromOpenworks(int parentProgressId) override;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "zropenworkstablemodel.h"
+
+/// 3D surveys with their seismic data sets: one row per data set, or one row with only
+/// the survey's name and the survey-only flag (column 18) for a survey without any.
+/// Hidden: 13 file name, 14 domain, 15 unit, 16 sample interval, 17 data-set id.
+class ZROpenworksSurveyModel : public ZROpenworksFixedTableModel<19>
+{
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 19;
+    static constexpr int FirstHiddenColumn = 13;
+
+    explicit ZROpenworksSurveyModel(QObject* parent = nullptr);
+
+    bool isHiddenColumn(int column) const override;
+    void loadFromOpenworks(int parentProgressId) override;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPoint>
+#include <QTableView>
+
+class QLabel;
+class ZROpenworksTableModel;
+
+/// One catalogue page: a read-only, whole-row, extended-selection table over the
+/// shared filter proxy, with an overlay label for the page's empty or error
+/// text, and the drag source of "application/velostrat.openworkstableitem".
+class ZROpenworksTableView : public QTableView
+{
+    Q_OBJECT
+public:
+    static const char* const MimeType;
+
+    /// Takes the category model as a child.
+    ZROpenworksTableView(ZROpenworksTableModel* categoryModel, QAbstractItemModel* proxy, const QString& emptyText,
+                         QWidget* parent);
+
+    ZROpenworksTableModel* categoryModel() const { return m_categoryModel; }
+    QLabel* overlay() const { return m_overlay; }
+
+    /// The label text of a row of the proxy (empty for a model without label column).
+    QString dragLabel(int proxyRow) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void placeOverlay();
+
+    ZROpenworksTableModel* m_categoryModel;
+    QLabel* m_overlay;
+    QPoint m_pressPosition;
+};

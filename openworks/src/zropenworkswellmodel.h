@@ -1,0 +1,18 @@
+#pragma once
+
+#include "zropenworkstablemodel.h"
+
+/// Wells by well list: a well in two lists has two rows, a well in none one row with
+/// the list "NONE". Hidden: 12 well key, 13 UWI, 14 well id, 15 status.
+class ZROpenworksWellModel : public ZROpenworksFixedTableModel<16>
+{
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 16;
+    static constexpr int FirstHiddenColumn = 12;
+
+    explicit ZROpenworksWellModel(QObject* parent = nullptr);
+
+    bool isHiddenColumn(int column) const override;
+    void loadFromOpenworks(int parentProgressId) override;
+};

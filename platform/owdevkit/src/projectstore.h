@@ -1,0 +1,84 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+
+/// The SQLite database of one OpenWorks project: records as fixed-size blobs
+/// per class, their vectors, horizon grids, the measurement system and the
+/// interpreters. Writes go into one transaction (begun by the first write,
+/// ended by commit or rollback); files made or removed by the DevKit inside a
+/// transaction follow its outcome.
+class ProjectStore
+{
+public:
+    struct Row
+    {
+        long long rid;
+        std::vector<char> data;
+    };
+
+    struct Grid
+    {
+        int firstLine = 0;
+        int lastLine = -1;
+        int firstTrace = 0;
+        int lastTrace = -1;
+        std::vector<float> values; // NaN: no value
+    };
+
+    ProjectStore() = default;
+    ~ProjectStore();
+    ProjectStore(const ProjectStore&) = delete;
+    ProjectStore& operator=(const ProjectStore&) = delete;
+
+    /// Creates a new database file with the schema and the project's units.
+    static bool create(const std::string& path, const std::string& name, int projectId, int measurementSystem,
+                       std::string* error);
+
+    bool open(const std::string& path);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const std::string& lastError() const { return m_error; }
+
+    bool begin();
+    bool commit();
+    bool rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    bool records(int classId, std::vector<Row>* rows);
+    bool record(long long rid, int* classId, std::vector<char>* data);
+    bool insert(int classId, std::vector<char>& data, int idOffset, long long* rid);
+    bool update(long long rid, const std::vector<char>& data);
+    bool remove(long long rid);
+
+    bool putVector(long long rid, int fieldId, const void* data, long long bytes);
+    bool vector(long long rid, int fieldId, std::vector<char>* data, bool* found);
+
+    bool putGrid(int horizonId, int surveyId, const Grid& grid);
+    bool grid(int horizonId, int surveyId, Grid* grid, bool* found);
+    bool removeGrids(int horizonId, int surveyId); // surveyId 0: all surveys
+
+    std::string meta(const std::string& key);
+    bool setMeta(const std::string& key, const std::string& value);
+    int unitFor(int unitType);
+    bool interpreters(std::vector<std::string>* names);
+    bool addInterpreter(const std::string& name);
+
+    /// Files created inside the transaction (removed by rollback) and files to
+    /// remove when the transaction commits.
+    void fileCreated(const std::string& path) { m_created.push_back(path); }
+    void fileDeleted(const std::string& path) { m_deleted.push_back(path); }
+
+private:
+    bool exec(const char* sql);
+    void finishFiles(bool committed);
+
+    sqlite3* m_db = nullptr;
+    bool m_inTransaction = false;
+    std::string m_error;
+    std::vector<std::string> m_created;
+    std::vector<std::string> m_deleted;
+};
