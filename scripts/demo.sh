@@ -12,6 +12,10 @@ bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 
 bin="$build/bin"
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$demo/runtime"
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
 export OWHOME="$demo/openworks"
 mkdir -p "$demo/logs"
 

@@ -7,6 +7,7 @@
 #include "terminationrequest.h"
 #include "wintools.h"
 #include "zrlogdatabase.h"
+#include "zrwelldbdialoganswerer.h"
 #include "zropenworksexchangedialog.h"
 #include "zrprogressbarfactory.h"
 #include "zrprogressbarmgr.h"
@@ -74,6 +75,7 @@ int dataLinkMain(int argc, char** argv)
         DataLinkProcess process(application, reservedA, reservedB, QString::fromUtf8(logLocation.c_str()));
         setCrashReportVersion(major, minor, patch, build);
         registerResources();
+        ZRWellDbDialogAnswerer::install(nullptr);
         ZRProject::setWarningHandler(
             [](const QString& title, const QString& text) { QMessageBox::warning(nullptr, title, text); });
 

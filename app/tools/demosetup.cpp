@@ -6,62 +6,15 @@
 
 #include "zrlogdatabase.h"
 #include "zrproject.h"
-#include "zrprojectlist.h"
+#include "zrprojectscanner.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTextStream>
 
 #include <cstdio>
 
-namespace
-{
-
-bool addToProjectList(const QString& listPath, const QString& projectPath, QString* errorText)
-{
-    const QString native = QDir::toNativeSeparators(projectPath);
-    if (readProjectList(listPath).contains(native))
-        return true;
-
-    const QString listName = QFileInfo(listPath).baseName();
-    QDomDocument document;
-    QFile existing(listPath);
-    if (existing.exists() && existing.open(QIODevice::ReadOnly)) {
-        document.setContent(&existing);
-        existing.close();
-    }
-    QDomElement list = document.documentElement();
-    if (list.isNull() || list.tagName() != listName) {
-        document.clear();
-        document.appendChild(document.createProcessingInstruction("xml", "version=\"1.0\" encoding=\"UTF-8\""));
-        list = document.createElement(listName);
-        document.appendChild(list);
-    }
-    QDomElement project = document.createElement("project");
-    QDomElement path = document.createElement("path");
-    path.setAttribute("value", native);
-    project.appendChild(path);
-    list.appendChild(project);
-
-    QDir().mkpath(QFileInfo(listPath).absolutePath());
-    QSaveFile file(listPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *errorText = QStringLiteral("Cannot write %1: %2").arg(listPath, file.errorString());
-        return false;
-    }
-    file.write(document.toByteArray(2));
-    if (!file.commit()) {
-        *errorText = QStringLiteral("Cannot write %1: %2").arg(listPath, file.errorString());
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -97,7 +50,8 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!addToProjectList(listPath, projectPath, &errorText)) {
+    QStringList added;
+    if (!ZRProjectScanner::addToProjectList(listPath, {QDir::toNativeSeparators(projectPath)}, &added, &errorText)) {
         std::fprintf(stderr, "%s\n", qPrintable(errorText));
         return 1;
     }

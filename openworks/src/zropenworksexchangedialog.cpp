@@ -105,6 +105,21 @@ void ZROpenworksExchangeDialog::setUi(std::unique_ptr<ZRExchangeUi> ui)
         m_ui = std::move(ui);
 }
 
+ZRExchangeContext ZROpenworksExchangeDialog::exchangeContext()
+{
+    ZRExchangeContext context;
+    context.project = m_project;
+    context.wellDatabase = m_currentWellDatabase;
+    context.ui = m_ui.get();
+    context.unitTable = m_unitTable;
+    context.parent = this;
+    context.hostFolderChanged = [this](int objectType) {
+        m_hostTree->reloadObjectType(objectType);
+        m_hostTree->setCurrentObjectType(objectType);
+    };
+    return context;
+}
+
 QModelIndexList ZROpenworksExchangeDialog::hostSelection() const
 {
     return m_hostTree ? m_hostTree->selection() : QModelIndexList();

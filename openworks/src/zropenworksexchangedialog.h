@@ -5,6 +5,8 @@
 #include <QModelIndexList>
 #include <QStringList>
 
+#include "zrexchangecontext.h"
+
 #include <memory>
 
 class QCheckBox;
@@ -53,6 +55,9 @@ public:
     QString hostCategoryName() const;
     /// How the exchange operations ask and tell the user.
     ZRExchangeUi& ui() const { return *m_ui; }
+    /// The context the exchange operations run in: this window's project, well
+    /// database, user interface, unit table and host tree.
+    ZRExchangeContext exchangeContext();
     /// Replaces the way of talking to the user (tests, headless runs).
     void setUi(std::unique_ptr<ZRExchangeUi> ui);
 

@@ -268,6 +268,9 @@ void ZROpenworksProjectBrowser::onOpenSucceeded()
     const int bar = zrProgressBarMgr->createProgressBar(5, QStringLiteral("Reading OpenWorks® Data"), -1, true, false);
     const std::array<ZROpenworksTableModel*, 5> models{m_surveyModel, m_wellModel, m_horizonModel, m_faultModel,
                                                        m_surfacePickModel};
+    // The loaders change the models without notifications: nothing may look at
+    // them until they are reset below.
+    m_proxy->setSourceModel(nullptr);
     // Each loader touches only its own model; the GUI thread takes part and
     // waits for the others at the end of the loop.
 #pragma omp parallel for schedule(static)
@@ -280,6 +283,7 @@ void ZROpenworksProjectBrowser::onOpenSucceeded()
     }
     for (ZROpenworksTableModel* model : models)
         model->refresh();
+    m_proxy->setSourceModel(modelOfPage(m_pages->currentIndex()));
 
     if (zrProgressBarMgr->isProgressBarCancelled(bar)) {
         for (ZROpenworksTableModel* model : models)

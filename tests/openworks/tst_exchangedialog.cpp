@@ -112,6 +112,7 @@ private slots:
     void unknownHostCategoryIsNotAvailable();
     void hostProjectWithUnreadableWellDatabase();
     void unknownDisplayModeStillBuildsTheWindow();
+    void missingProjectListStillBuildsTheWindow();
     void messageHandlersForwardByCode();
     void dataFolderOfTheDistrict();
 
@@ -507,6 +508,20 @@ void TestExchangeDialog::unknownDisplayModeStillBuildsTheWindow()
     QCOMPARE(dialog->pages()->currentIndex(), int(ZROpenworksExchangeDialog::MainPage));
     QVERIFY(!dialog->unitTable().isEmpty());
     QCOMPARE(dialog->unitTable().size(), 6);
+}
+
+void TestExchangeDialog::missingProjectListStillBuildsTheWindow()
+{
+    m_dialog = new ZROpenworksExchangeDialog(m_fixture->environment().root() + "/nowhere/Projects.xml",
+                                             &m_fixture->project(), m_fixture->wellDatabase());
+    m_dialog->show();
+    QCOMPARE(m_dialog->hostProjectCombo()->count(), 0);
+    QCOMPARE(m_dialog->hostProjectCombo()->currentIndex(), -1);
+    QVERIFY(m_dialog->hostProjectPaths().isEmpty());
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("OpenWorks® Data Link"));
+    QVERIFY(m_dialog->testAttribute(Qt::WA_DeleteOnClose));
+    QVERIFY(m_dialog->hostTreeWidget()->isVisible());
+    QCOMPARE(m_dialog->hostCategoryName(), QStringLiteral("Volume"));
 }
 
 void TestExchangeDialog::messageHandlersForwardByCode()

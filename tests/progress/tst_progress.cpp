@@ -14,6 +14,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <thread>
+
 class TestProgress : public QObject
 {
     Q_OBJECT
@@ -35,6 +37,7 @@ private slots:
     void titleBarCloseCancelsAndCloses();
     void ownerCloseClosesWithoutCancel();
     void infoButtonToggles();
+    void workerThreadsDriveSubBars();
 
 private:
     ZRProgressBar* windowOf(int id) const;
@@ -284,6 +287,33 @@ void TestProgress::infoButtonToggles()
     QVERIFY(!window->tree()->isVisible());
     QCOMPARE(window->infoButton()->text(), QStringLiteral("More Info"));
     QCOMPARE(window->infoButton()->arrowType(), Qt::RightArrow);
+    zrProgressBarMgr->closeProgressBar(id);
+}
+
+void TestProgress::workerThreadsDriveSubBars()
+{
+    zrProgressBarMgr->setProgressBarFactory(m_factory.get());
+    const int id = zrProgressBarMgr->createProgressBar(2, "Reading", -1, true, false);
+    ZRProgressBar* window = windowOf(id);
+    QVERIFY(window);
+    int subs[2] = {-1, -1};
+    auto work = [id, &subs](int index) {
+        subs[index] = zrProgressBarMgr->createProgressBar(100, QStringLiteral("Loader %1").arg(index), id, true, false);
+        for (int i = 0; i < 150; ++i)
+            zrProgressBarMgr->incrementProgressBar(subs[index], 1);
+        zrProgressBarMgr->incrementProgressBar(id, 1);
+    };
+    std::thread first(work, 0);
+    std::thread second(work, 1);
+    first.join();
+    second.join();
+    QVERIFY(subs[0] != subs[1]);
+    QCOMPARE(zrProgressBarMgr->value(subs[0]), 100);
+    QCOMPARE(zrProgressBarMgr->value(id), 2);
+    // The window catches up on its own thread.
+    QTRY_VERIFY(window->itemOf(subs[0]) && window->itemOf(subs[1]));
+    QTRY_COMPARE(window->itemOf(subs[1])->data(1, ZRProgressBar::ValueRole).toInt(), 100);
+    QCOMPARE(window->mainBar()->value(), 2);
     zrProgressBarMgr->closeProgressBar(id);
 }
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-struct DemoSeeder::SurveySpec
+struct DemoSeeder::SurveyPlan
 {
     const char* name;
     const char* orientation;
@@ -41,10 +41,10 @@ namespace
 {
 const double kPi = 3.14159265358979323846;
 
-const DemoSeeder::SurveySpec kSurveyA{"North Sea 3D", "TRACE", 100, 160, 200, 280, 452000.0, 6782000.0, 30.0, 25.0};
-const DemoSeeder::SurveySpec kSurveyB{"Dome Ridge 3D", "LINE", 500, 440, 1000, 1060, 455500.0, 6779000.0, -15.0,
+const DemoSeeder::SurveyPlan kSurveyA{"North Sea 3D", "TRACE", 100, 160, 200, 280, 452000.0, 6782000.0, 30.0, 25.0};
+const DemoSeeder::SurveyPlan kSurveyB{"Dome Ridge 3D", "LINE", 500, 440, 1000, 1060, 455500.0, 6779000.0, -15.0,
                                       25.0};
-const DemoSeeder::SurveySpec kSurveyC{"Frontier 3D", "TRACE", 1, 40, 1, 50, 449000.0, 6790000.0, 0.0, 50.0};
+const DemoSeeder::SurveyPlan kSurveyC{"Frontier 3D", "TRACE", 1, 40, 1, 50, 449000.0, 6790000.0, 0.0, 50.0};
 
 void copy(char* field, size_t size, const std::string& text)
 {
@@ -146,31 +146,31 @@ bool DemoSeeder::seed(std::string* error)
     return true;
 }
 
-bool DemoSeeder::addSurvey(const SurveySpec& spec, gdi3dSurvey_t* survey, std::string* error)
+bool DemoSeeder::addSurvey(const SurveyPlan& plan, gdi3dSurvey_t* survey, std::string* error)
 {
     gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, survey);
-    SET_TEXT(survey->name, spec.name);
-    SET_TEXT(survey->displayName, spec.name);
-    SET_TEXT(survey->orientation, spec.orientation);
+    SET_TEXT(survey->name, plan.name);
+    SET_TEXT(survey->displayName, plan.name);
+    SET_TEXT(survey->orientation, plan.orientation);
     SET_TEXT(survey->interpreter, "DEMO");
     SET_TEXT(survey->remark, "Synthetic demo survey");
-    survey->firstLine = spec.firstLine;
-    survey->lastLine = spec.lastLine;
-    survey->firstTrace = spec.firstTrace;
-    survey->lastTrace = spec.lastTrace;
-    survey->lineCount = std::abs(spec.lastLine - spec.firstLine) + 1;
-    survey->traceCount = std::abs(spec.lastTrace - spec.firstTrace) + 1;
-    survey->lineIncrement = spec.lastLine >= spec.firstLine ? 1.0 : -1.0;
+    survey->firstLine = plan.firstLine;
+    survey->lastLine = plan.lastLine;
+    survey->firstTrace = plan.firstTrace;
+    survey->lastTrace = plan.lastTrace;
+    survey->lineCount = std::abs(plan.lastLine - plan.firstLine) + 1;
+    survey->traceCount = std::abs(plan.lastTrace - plan.firstTrace) + 1;
+    survey->lineIncrement = plan.lastLine >= plan.firstLine ? 1.0 : -1.0;
     survey->traceIncrement = 1.0;
-    const bool traceOrientation = std::strcmp(spec.orientation, "TRACE") == 0;
-    spec.map(spec.firstLine, spec.firstTrace, &survey->corner[0], &survey->corner[1]);
-    spec.map(spec.lastLine, spec.lastTrace, &survey->corner[4], &survey->corner[5]);
+    const bool traceOrientation = std::strcmp(plan.orientation, "TRACE") == 0;
+    plan.map(plan.firstLine, plan.firstTrace, &survey->corner[0], &survey->corner[1]);
+    plan.map(plan.lastLine, plan.lastTrace, &survey->corner[4], &survey->corner[5]);
     if (traceOrientation) {
-        spec.map(spec.lastLine, spec.firstTrace, &survey->corner[2], &survey->corner[3]);
-        spec.map(spec.firstLine, spec.lastTrace, &survey->corner[6], &survey->corner[7]);
+        plan.map(plan.lastLine, plan.firstTrace, &survey->corner[2], &survey->corner[3]);
+        plan.map(plan.firstLine, plan.lastTrace, &survey->corner[6], &survey->corner[7]);
     } else {
-        spec.map(spec.firstLine, spec.lastTrace, &survey->corner[2], &survey->corner[3]);
-        spec.map(spec.lastLine, spec.firstTrace, &survey->corner[6], &survey->corner[7]);
+        plan.map(plan.firstLine, plan.lastTrace, &survey->corner[2], &survey->corner[3]);
+        plan.map(plan.lastLine, plan.firstTrace, &survey->corner[6], &survey->corner[7]);
     }
     int status = 0;
     const int eight = 8;
@@ -181,31 +181,31 @@ bool DemoSeeder::addSurvey(const SurveySpec& spec, gdi3dSurvey_t* survey, std::s
         survey->projectId = project.id;
     status = gdiAdd(GDI_CLASS_3D_SURVEY, survey);
     if (status != 0) {
-        *error = std::string("cannot add survey ") + spec.name + ": " + gdiErrorMessage(status);
+        *error = std::string("cannot add survey ") + plan.name + ": " + gdiErrorMessage(status);
         return false;
     }
-    note(std::string("survey ") + spec.name);
+    note(std::string("survey ") + plan.name);
     return true;
 }
 
-bool DemoSeeder::addDataSet(const SurveySpec& spec, const char* name, bool depth, bool sparse, std::string* error)
+bool DemoSeeder::addDataSet(const SurveyPlan& plan, const char* name, bool depth, bool sparse, std::string* error)
 {
     int status = 0;
     int projectType = 3;
-    const int length = static_cast<int>(std::strlen(spec.name));
+    const int length = static_cast<int>(std::strlen(plan.name));
     const int zero = 0;
-    prjin2_(&status, &projectType, spec.name, &length);
+    prjin2_(&status, &projectType, plan.name, &length);
     if (status != 0) {
-        *error = std::string("prjin2_ failed for ") + spec.name;
+        *error = std::string("prjin2_ failed for ") + plan.name;
         return false;
     }
     const double depthFactor = depth && m_depthUnit == OW_UNIT_FEET ? 1.0 / 0.3048 : 1.0;
     dm3dControlBlock_t cb;
     std::memset(&cb, 0, sizeof(cb));
-    cb.firstX = std::min(spec.firstTrace, spec.lastTrace);
-    cb.lastX = std::max(spec.firstTrace, spec.lastTrace);
-    cb.firstY = std::min(spec.firstLine, spec.lastLine);
-    cb.lastY = std::max(spec.firstLine, spec.lastLine);
+    cb.firstX = std::min(plan.firstTrace, plan.lastTrace);
+    cb.lastX = std::max(plan.firstTrace, plan.lastTrace);
+    cb.firstY = std::min(plan.firstLine, plan.lastLine);
+    cb.lastY = std::max(plan.firstLine, plan.lastLine);
     cb.samplesPerTrace = depth ? 301 : 376;
     cb.verticalStart = 0.0f;
     cb.sampleInterval = static_cast<float>(depth ? 10.0 * depthFactor : 4.0);
@@ -230,8 +230,8 @@ bool DemoSeeder::addDataSet(const SurveySpec& spec, const char* name, bool depth
     int flags = 0;
     for (int line = cb.firstY; line <= cb.lastY && status == 0; ++line) {
         for (int x = cb.firstX; x <= cb.lastX && status == 0; ++x) {
-            const double a = spec.traceFraction(x);
-            const double b = spec.lineFraction(line);
+            const double a = plan.traceFraction(x);
+            const double b = plan.lineFraction(line);
             if (sparse && a + b < 0.3)
                 continue;
             syntheticTrace(a, b, cb.verticalStart / depthFactor, cb.sampleInterval / depthFactor, depth, &random,
@@ -246,39 +246,39 @@ bool DemoSeeder::addDataSet(const SurveySpec& spec, const char* name, bool depth
         *error = std::string("cannot write data set ") + name;
         return false;
     }
-    note(std::string("data set ") + name + " of " + spec.name);
+    note(std::string("data set ") + name + " of " + plan.name);
     return true;
 }
 
 bool DemoSeeder::addHorizons(std::string* error)
 {
-    struct HorizonSpec
+    struct HorizonPlan
     {
         const char* name;
         int layer;
         bool depth;
         bool inSecondSurvey;
     };
-    const HorizonSpec horizons[] = {{"Top Reservoir", 1, false, true},
+    const HorizonPlan horizons[] = {{"Top Reservoir", 1, false, true},
                                     {"Base Cretaceous", 3, false, false},
                                     {"Top Reservoir", 1, true, false}};
     const int zero = 0;
-    for (const HorizonSpec& h : horizons) {
+    for (const HorizonPlan& h : horizons) {
         int horizonId = 0;
-        for (const SurveySpec* spec : {&kSurveyA, &kSurveyB}) {
-            if (spec == &kSurveyB && !h.inSecondSurvey)
+        for (const SurveyPlan* plan : {&kSurveyA, &kSurveyB}) {
+            if (plan == &kSurveyB && !h.inSecondSurvey)
                 continue;
             int status = 0;
             int projectType = 3;
-            const int length = static_cast<int>(std::strlen(spec->name));
-            prjin2_(&status, &projectType, spec->name, &length);
+            const int length = static_cast<int>(std::strlen(plan->name));
+            prjin2_(&status, &projectType, plan->name, &length);
             int firstLine = 0, firstTrace = 0, lastLine = 0, lastTrace = 0, handle = 0;
             srvbnd_(&projectType, &firstLine, &firstTrace, &lastLine, &lastTrace, &status);
             const float null = 1.0e37f;
             if (status == 0)
-                hrzopn_(&status, spec->name, &firstLine, &lastLine, &firstTrace, &lastTrace, &null, &handle);
+                hrzopn_(&status, plan->name, &firstLine, &lastLine, &firstTrace, &lastTrace, &null, &handle);
             if (status != 0) {
-                *error = std::string("cannot open the horizon subsystem of ") + spec->name;
+                *error = std::string("cannot open the horizon subsystem of ") + plan->name;
                 prjend_(&projectType, &zero);
                 return false;
             }
@@ -299,8 +299,8 @@ bool DemoSeeder::addHorizons(std::string* error)
             float low = placeholderMin, high = -placeholderMin;
             for (int line = firstLine; line <= lastLine; ++line) {
                 for (int trace = firstTrace; trace <= lastTrace; ++trace) {
-                    const double a = spec->traceFraction(trace);
-                    const double b = spec->lineFraction(line);
+                    const double a = plan->traceFraction(trace);
+                    const double b = plan->lineFraction(line);
                     if (a > 0.9 && b > 0.85)
                         continue;
                     const double time = layerTime(h.layer, a, b);
@@ -342,7 +342,7 @@ bool DemoSeeder::addHorizons(std::string* error)
 
 bool DemoSeeder::addFaults(const gdi3dSurvey_t& survey, std::string* error)
 {
-    struct FaultSpec
+    struct FaultPlan
     {
         const char* name;
         double a0;      // trace fraction of the fault at the top
@@ -355,35 +355,35 @@ bool DemoSeeder::addFaults(const gdi3dSurvey_t& survey, std::string* error)
         double bLast;
         bool depth;
     };
-    const FaultSpec faults[] = {
+    const FaultPlan faults[] = {
         {"F1 Main Boundary", 0.65, 0.1, 0.00005, 300.0, 1450.0, 5, 0.05, 0.95, false},
         {"F2 Crestal", 0.42, 0.05, 0.00008, 300.0, 800.0, 3, 0.35, 0.6, false},
         {"F3 Antithetic", 0.8, -0.05, -0.00006, 500.0, 1300.0, 4, 0.2, 0.8, false},
         {"F4 Deep", 0.25, 0.08, 0.00004, 1500.0, 2600.0, 3, 0.1, 0.5, true},
     };
-    for (const FaultSpec& spec : faults) {
+    for (const FaultPlan& plan : faults) {
         gdiFault_t fault;
         gdiInitiateObject(GDI_CLASS_FAULT, 1, &fault);
-        SET_TEXT(fault.name, spec.name);
+        SET_TEXT(fault.name, plan.name);
         SET_TEXT(fault.interpreter, "DEMO");
         int status = gdiAdd(GDI_CLASS_FAULT, &fault);
         gdiFaultPlane_t plane;
         gdiInitiateObject(GDI_CLASS_FAULT_PLANE, 1, &plane);
-        SET_TEXT(plane.name, spec.name);
+        SET_TEXT(plane.name, plan.name);
         SET_TEXT(plane.interpreter, "DEMO");
         SET_TEXT(plane.version, "1");
-        SET_TEXT(plane.domain, spec.depth ? "DEPTH" : "TIME");
+        SET_TEXT(plane.domain, plan.depth ? "DEPTH" : "TIME");
         SET_TEXT(plane.active, "Y");
         plane.faultId = fault.id;
         if (status == 0)
             status = gdiAdd(GDI_CLASS_FAULT_PLANE, &plane);
-        for (int s = 0; s < spec.sticks && status == 0; ++s) {
-            const double b = spec.bFirst + (spec.bLast - spec.bFirst) * s / std::max(1, spec.sticks - 1);
+        for (int s = 0; s < plan.sticks && status == 0; ++s) {
+            const double b = plan.bFirst + (plan.bLast - plan.bFirst) * s / std::max(1, plan.sticks - 1);
             const int points = 4 + s % 3;
             std::vector<double> xyz;
             for (int p = 0; p < points; ++p) {
-                const double z = spec.top + (spec.bottom - spec.top) * p / (points - 1);
-                const double a = spec.a0 + spec.aPerB * b + spec.aPerMs * (z - spec.top);
+                const double z = plan.top + (plan.bottom - plan.top) * p / (points - 1);
+                const double a = plan.a0 + plan.aPerB * b + plan.aPerMs * (z - plan.top);
                 double x = 0.0, y = 0.0;
                 kSurveyA.map(kSurveyA.lineAt(b), kSurveyA.traceAt(a), &x, &y);
                 xyz.push_back(x);
@@ -394,7 +394,7 @@ bool DemoSeeder::addFaults(const gdi3dSurvey_t& survey, std::string* error)
                 int convertStatus = 0;
                 const int two = 2, one = 1;
                 untConvert(OW_UNIT_METERS, m_xyUnit, &two, &xyz[k], &convertStatus);
-                if (spec.depth)
+                if (plan.depth)
                     untConvert(OW_UNIT_METERS, m_depthUnit, &one, &xyz[k + 2], &convertStatus);
             }
             gdiFaultSegment_t segment;
@@ -406,23 +406,23 @@ bool DemoSeeder::addFaults(const gdi3dSurvey_t& survey, std::string* error)
             const int order[8] = {0, 1, 2, 3, 6, 7, 4, 5};
             for (int k = 0; k < 8; ++k)
                 segment.surveyTransform[k] = survey.transform[order[k]];
-            SET_TEXT(segment.domain, spec.depth ? "DEPTH" : "TIME");
+            SET_TEXT(segment.domain, plan.depth ? "DEPTH" : "TIME");
             segment.pointCount = points;
             segment.points = xyz.data();
             status = gdiAdd(GDI_CLASS_FAULT_SEGMENT, &segment);
         }
         if (status != 0) {
-            *error = std::string("cannot add fault ") + spec.name + ": " + gdiErrorMessage(status);
+            *error = std::string("cannot add fault ") + plan.name + ": " + gdiErrorMessage(status);
             return false;
         }
-        note(std::string("fault ") + spec.name);
+        note(std::string("fault ") + plan.name);
     }
     return true;
 }
 
 bool DemoSeeder::addSurfaces(std::string* error)
 {
-    struct SurfaceSpec
+    struct SurfacePlan
     {
         const char* name;
         const char* stratColumn;
@@ -430,39 +430,39 @@ bool DemoSeeder::addSurfaces(std::string* error)
         double age;
         bool hasColour;
     };
-    const SurfaceSpec surfaces[] = {
+    const SurfacePlan surfaces[] = {
         {"Top Reservoir", "UNKNOWN", 230, 40, 40, 0.0, true},
         {"Base Cretaceous", "NORTH SEA", 40, 160, 60, 66.0, true},
         {"Top Chalk", "NORTH SEA", 60, 90, 220, 72.1, true},
         {"Intra Shale", "CHRONO", 150, 100, 40, 80.5, false},
     };
-    for (const SurfaceSpec& spec : surfaces) {
+    for (const SurfacePlan& plan : surfaces) {
         gdiSurface_t surface;
         gdiInitiateObject(GDI_CLASS_SURFACE, 1, &surface);
-        SET_TEXT(surface.name, spec.name);
-        SET_TEXT(surface.stratColumn, spec.stratColumn);
+        SET_TEXT(surface.name, plan.name);
+        SET_TEXT(surface.stratColumn, plan.stratColumn);
         SET_TEXT(surface.interpreter, "DEMO");
         SET_TEXT(surface.surfaceType, "HORIZON");
-        surface.age = spec.age;
-        surface.red = spec.red;
-        surface.green = spec.green;
-        surface.blue = spec.blue;
+        surface.age = plan.age;
+        surface.red = plan.red;
+        surface.green = plan.green;
+        surface.blue = plan.blue;
         surface.wellCount = 28;
         int status = gdiAdd(GDI_CLASS_SURFACE, &surface);
-        if (status == 0 && spec.hasColour) {
+        if (status == 0 && plan.hasColour) {
             gdiHorizonParams_t params;
             gdiInitiateObject(GDI_CLASS_HORIZON_PARAMS, 1, &params);
-            SET_TEXT(params.name, spec.name);
+            SET_TEXT(params.name, plan.name);
             SET_TEXT(params.interpreter, "DEMO");
-            SET_TEXT(params.stratColumn, spec.stratColumn);
-            params.red = spec.red;
-            params.green = spec.green;
-            params.blue = spec.blue;
-            params.age = spec.age;
+            SET_TEXT(params.stratColumn, plan.stratColumn);
+            params.red = plan.red;
+            params.green = plan.green;
+            params.blue = plan.blue;
+            params.age = plan.age;
             status = gdiAdd(GDI_CLASS_HORIZON_PARAMS, &params);
         }
         if (status != 0) {
-            *error = std::string("cannot add surface ") + spec.name + ": " + gdiErrorMessage(status);
+            *error = std::string("cannot add surface ") + plan.name + ": " + gdiErrorMessage(status);
             return false;
         }
     }
@@ -615,14 +615,14 @@ bool DemoSeeder::addWells(std::string* error)
             status = gdiAdd(GDI_CLASS_PREFERRED_TIME_DEPTH, &preferred);
         }
         // Log curves: wells 1-20 GR, RHOB, DT (1-10 also NPHI, well 3 a CALI of unknown unit).
-        struct CurveSpec
+        struct CurvePlan
         {
             const char* name;
             const char* unit;
             double low, high;
             int list; // -1 none
         };
-        const CurveSpec curves[] = {{"GR", "API", 20, 150, 0},     {"RHOB", "g/cm3", 1.9, 2.8, 1},
+        const CurvePlan curves[] = {{"GR", "API", 20, 150, 0},     {"RHOB", "g/cm3", 1.9, 2.8, 1},
                                     {"DT", "us/ft", 50, 140, 0},   {"NPHI", "v/v", 0.05, 0.45, 1},
                                     {"CALI", "UNKNOWN", 8, 14, -1}};
         for (int c = 0; status == 0 && n <= 20 && c < 5; ++c) {

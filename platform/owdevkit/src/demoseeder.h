@@ -23,11 +23,11 @@ public:
     bool isSeeded() const;
     bool seed(std::string* error);
 
-    struct SurveySpec;
+    struct SurveyPlan;
 
 private:
-    bool addSurvey(const SurveySpec& spec, gdi3dSurvey_t* survey, std::string* error);
-    bool addDataSet(const SurveySpec& spec, const char* name, bool depth, bool sparse, std::string* error);
+    bool addSurvey(const SurveyPlan& plan, gdi3dSurvey_t* survey, std::string* error);
+    bool addDataSet(const SurveyPlan& plan, const char* name, bool depth, bool sparse, std::string* error);
     bool addHorizons(std::string* error);
     bool addFaults(const gdi3dSurvey_t& survey, std::string* error);
     bool addWells(std::string* error);

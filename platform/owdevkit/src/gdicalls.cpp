@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,17 +33,19 @@ int checkClass(int classId, const RecordCatalog::Class** c)
     return 0;
 }
 
-int copyRows(const RecordCatalog::Class& c, std::vector<ProjectStore::Row>& rows, int* count, void** list)
+/// Copies cached records into a list the caller gives back with gdiFree.
+int copyRecords(const RecordCatalog::Class& c, const std::vector<RecordAccess::Ref>& refs, int* count, void** list)
 {
-    *count = static_cast<int>(rows.size());
+    *count = static_cast<int>(refs.size());
     *list = nullptr;
-    if (rows.empty())
+    if (refs.empty())
         return session().fail(GDI_NO_DATA);
-    char* buffer = static_cast<char*>(std::calloc(rows.size(), static_cast<size_t>(c.size)));
+    const size_t size = static_cast<size_t>(c.size);
+    char* buffer = static_cast<char*>(std::calloc(refs.size(), size));
     if (!buffer)
         return session().fail(GDI_DATABASE_ERROR, "out of memory");
-    for (size_t i = 0; i < rows.size(); ++i)
-        std::memcpy(buffer + i * static_cast<size_t>(c.size), rows[i].data.data(), static_cast<size_t>(c.size));
+    for (size_t i = 0; i < refs.size(); ++i)
+        std::memcpy(buffer + i * size, refs[i].data->data(), std::min(size, refs[i].data->size()));
     *list = buffer;
     return 0;
 }
@@ -143,13 +146,13 @@ int gdiRead(int classId, void* record)
         return status;
     if (!record)
         return session().fail(GDI_INVALID_ARGUMENT);
-    std::vector<ProjectStore::Row> rows;
-    const int status = RecordAccess::byKeys(*c, record, &rows);
+    std::vector<RecordAccess::Ref> refs;
+    const int status = RecordAccess::byKeys(*c, record, &refs);
     if (status != 0)
         return session().fail(status);
-    if (rows.empty())
+    if (refs.empty())
         return session().fail(GDI_NO_DATA, c->name);
-    std::memcpy(record, rows.front().data.data(), static_cast<size_t>(c->size));
+    std::memcpy(record, refs.front().data->data(), static_cast<size_t>(c->size));
     return 0;
 }
 
@@ -165,10 +168,14 @@ int gdiReadSet(int classId, int* count, void** list)
         return status;
     if (!count || !list)
         return session().fail(GDI_INVALID_ARGUMENT);
-    std::vector<ProjectStore::Row> rows;
-    if (!session().store()->records(classId, &rows))
+    const RecordCache::Table* table = session().store()->table(classId);
+    if (!table)
         return session().fail(GDI_DATABASE_ERROR, session().store()->lastError());
-    return copyRows(*c, rows, count, list);
+    std::vector<RecordAccess::Ref> refs;
+    refs.reserve(table->size());
+    for (const auto& row : *table)
+        refs.push_back({row.first, &row.second});
+    return copyRecords(*c, refs, count, list);
 }
 
 int gdiReadSubset(int classId, const void* record, int subsetClass, int* count, void** list)
@@ -183,13 +190,13 @@ int gdiReadSubset(int classId, const void* record, int subsetClass, int* count, 
         return status;
     if (!record || !count || !list)
         return session().fail(GDI_INVALID_ARGUMENT);
-    std::vector<ProjectStore::Row> rows;
-    const int status = RecordAccess::subset(classId, record, subsetClass, &rows);
+    std::vector<RecordAccess::Ref> refs;
+    const int status = RecordAccess::subset(classId, record, subsetClass, &refs);
     if (classId == subsetClass)
         session().keyFlags.erase(record);
     if (status != 0)
         return session().fail(status);
-    return copyRows(*c, rows, count, list);
+    return copyRecords(*c, refs, count, list);
 }
 
 int gdiCountSubset(int classId, const void* record, int subsetClass, int* count)
@@ -202,11 +209,11 @@ int gdiCountSubset(int classId, const void* record, int subsetClass, int* count)
         return status;
     if (!record || !count)
         return session().fail(GDI_INVALID_ARGUMENT);
-    std::vector<ProjectStore::Row> rows;
-    const int status = RecordAccess::subset(classId, record, subsetClass, &rows);
+    std::vector<RecordAccess::Ref> refs;
+    const int status = RecordAccess::subset(classId, record, subsetClass, &refs);
     if (status != 0 && status != GDI_NO_DATA)
         return session().fail(status);
-    *count = static_cast<int>(rows.size());
+    *count = static_cast<int>(refs.size());
     return 0;
 }
 
@@ -283,8 +290,8 @@ int gdiExists(int classId, const void* record)
     const RecordCatalog::Class* c = nullptr;
     if (checkClass(classId, &c) != 0 || !record)
         return 0;
-    std::vector<ProjectStore::Row> rows;
-    return RecordAccess::byKeys(*c, record, &rows) == 0 && !rows.empty() ? 1 : 0;
+    std::vector<RecordAccess::Ref> refs;
+    return RecordAccess::byKeys(*c, record, &refs) == 0 && !refs.empty() ? 1 : 0;
 }
 
 int gdiGetClassInfo(int classId, gdiClassInfo_t* info)

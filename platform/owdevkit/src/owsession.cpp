@@ -162,6 +162,12 @@ bool OwSession::openProject(const std::string& name, int* status)
     return true;
 }
 
+void OwSession::enterCall()
+{
+    if (m_callDepth++ == 0 && m_store)
+        m_store->refresh();
+}
+
 void OwSession::closeProject()
 {
     closeSurvey();

@@ -44,6 +44,10 @@ public:
     bool openProject(const std::string& name, int* status);
     void closeProject();
     ProjectStore* store() { return m_store.get(); }
+    /// Counts nested DevKit calls; the outermost one lets the store pick up
+    /// changes committed by other processes before it reads cached records.
+    void enterCall();
+    void leaveCall() { --m_callDepth; }
     const prjProject_t& activeProject() const { return m_active; }
 
     // Messages.
@@ -84,13 +88,25 @@ private:
     std::unique_ptr<ProjectStore> m_store;
     prjProject_t m_active{};
     OhnoErrorHandler m_handler = nullptr;
+    int m_callDepth = 0;
 };
 
-/// Locks the session and counts the call for fault injection; the macro
-/// returns from the calling function through onInjected(status) when an
+/// Marks the extent of one DevKit call (taken after the session lock).
+class OwCallScope
+{
+public:
+    OwCallScope() { OwSession::instance().enterCall(); }
+    ~OwCallScope() { OwSession::instance().leaveCall(); }
+    OwCallScope(const OwCallScope&) = delete;
+    OwCallScope& operator=(const OwCallScope&) = delete;
+};
+
+/// Locks the session, marks the call and counts it for fault injection; the
+/// macro returns from the calling function through onInjected(status) when an
 /// injected status applies.
 #define OW_CALL(name, onInjected)                                                  \
     std::lock_guard<std::recursive_mutex> owLock(OwSession::instance().mutex());   \
+    OwCallScope owScope;                                                           \
     {                                                                              \
         int owInjected = 0;                                                        \
         if (FaultInjector::instance().check(name, &owInjected)) {                  \

@@ -97,10 +97,16 @@ bool ProjectStore::open(const std::string& path)
         return false;
     }
     sqlite3_busy_timeout(m_db, 10000);
-    if (!exec("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;") || !exec(kSchema)) {
+    if (!exec("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA mmap_size=1073741824;") || !exec(kSchema)) {
         close();
         return false;
     }
+    m_cache.clear();
+    m_dataVersion = -1;
+    m_counterKnown = false;
+    m_refreshPending = false;
+    sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &m_dataVersionQuery, nullptr);
+    checkDataVersion();
     return true;
 }
 
@@ -110,6 +116,9 @@ void ProjectStore::close()
         return;
     if (m_inTransaction)
         rollback();
+    m_cache.clear();
+    sqlite3_finalize(m_dataVersionQuery);
+    m_dataVersionQuery = nullptr;
     sqlite3_close(m_db);
     m_db = nullptr;
 }
@@ -127,11 +136,17 @@ bool ProjectStore::exec(const char* sql)
 
 bool ProjectStore::begin()
 {
-    if (m_inTransaction)
-        return true;
+    if (m_inTransaction) {
+        if (!transactionLost())
+            return true;
+        m_error = "the transaction was ended by a database error and must be rolled back";
+        return false;
+    }
     if (!exec("BEGIN IMMEDIATE"))
         return false;
     m_inTransaction = true;
+    // Another connection may have committed since the last cached read.
+    checkDataVersion();
     return true;
 }
 
@@ -139,9 +154,12 @@ bool ProjectStore::commit()
 {
     if (!m_inTransaction)
         return true;
-    if (!exec("COMMIT"))
+    if (!exec("COMMIT")) {
+        m_cache.clear();
         return false;
+    }
     m_inTransaction = false;
+    m_cache.commit();
     finishFiles(true);
     return true;
 }
@@ -150,10 +168,61 @@ bool ProjectStore::rollback()
 {
     if (!m_inTransaction)
         return true;
-    const bool ok = exec("ROLLBACK");
+    const bool lost = transactionLost();
+    const bool ok = lost || exec("ROLLBACK");
     m_inTransaction = false;
+    if (ok && !lost)
+        m_cache.rollback();
+    else
+        m_cache.clear();
     finishFiles(false);
     return ok;
+}
+
+bool ProjectStore::transactionLost() const
+{
+    // SQLite ends a transaction by itself after some errors (disk full, I/O).
+    return m_inTransaction && sqlite3_get_autocommit(m_db) != 0;
+}
+
+bool ProjectStore::writeFailed()
+{
+    m_error = sqlite3_errmsg(m_db);
+    m_cache.clear();
+    return false;
+}
+
+bool ProjectStore::readChangeCounter(unsigned* counter)
+{
+    // Header bytes 18-19 are 1 in rollback-journal mode, where every commit
+    // increments the big-endian change counter at byte 24.
+    sqlite3_file* file = nullptr;
+    unsigned char header[10];
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods || file->pMethods->xRead(file, header, sizeof(header), 18) != SQLITE_OK ||
+        header[0] != 1 || header[1] != 1)
+        return false;
+    *counter = unsigned(header[6]) << 24 | unsigned(header[7]) << 16 | unsigned(header[8]) << 8 | header[9];
+    return true;
+}
+
+void ProjectStore::checkDataVersion()
+{
+    unsigned counter = 0;
+    const bool haveCounter = readChangeCounter(&counter);
+    // Nothing was committed since the last full check read this counter.
+    if (haveCounter && m_counterKnown && counter == m_changeCounter)
+        return;
+    // Unknown version (no statement, failed step): forget the cache.
+    long long version = -2;
+    if (m_dataVersionQuery && sqlite3_step(m_dataVersionQuery) == SQLITE_ROW)
+        version = sqlite3_column_int64(m_dataVersionQuery, 0);
+    sqlite3_reset(m_dataVersionQuery);
+    if (version < 0 || version != m_dataVersion)
+        m_cache.clear();
+    m_dataVersion = version;
+    m_counterKnown = haveCounter && version >= 0;
+    m_changeCounter = counter;
 }
 
 void ProjectStore::finishFiles(bool committed)
@@ -167,24 +236,53 @@ void ProjectStore::finishFiles(bool committed)
 bool ProjectStore::records(int classId, std::vector<Row>* rows)
 {
     rows->clear();
+    const RecordCache::Table* cached = table(classId);
+    if (!cached)
+        return false;
+    rows->reserve(cached->size());
+    for (const auto& entry : *cached)
+        rows->push_back(Row{entry.first, entry.second});
+    return true;
+}
+
+const RecordCache::Table* ProjectStore::table(int classId)
+{
+    if (!m_db)
+        return nullptr;
+    if (m_refreshPending) {
+        m_refreshPending = false;
+        // Inside our own transaction no other connection can commit.
+        if (!m_inTransaction)
+            checkDataVersion();
+    }
+    if (const RecordCache::Table* cached = m_cache.table(classId))
+        return cached;
     Statement select(m_db, "SELECT rid, data FROM RECORDS WHERE class = ? ORDER BY rid");
     if (!select.ok()) {
         m_error = sqlite3_errmsg(m_db);
-        return false;
+        return nullptr;
     }
     select.bind(1, classId);
+    RecordCache::Table rows;
     int rc;
     while ((rc = select.step()) == SQLITE_ROW) {
-        Row row;
-        row.rid = sqlite3_column_int64(select.get(), 0);
-        blobOf(select.get(), 1, &row.data);
-        rows->push_back(std::move(row));
+        const int n = sqlite3_column_bytes(select.get(), 1);
+        const char* p = static_cast<const char*>(sqlite3_column_blob(select.get(), 1));
+        rows.emplace_hint(rows.end(), sqlite3_column_int64(select.get(), 0),
+                          RecordCache::Data(p, p + (p ? n : 0)));
     }
     if (rc != SQLITE_DONE) {
         m_error = sqlite3_errmsg(m_db);
-        return false;
+        return nullptr;
     }
-    return true;
+    m_cache.load(classId, std::move(rows), m_inTransaction);
+    return m_cache.table(classId);
+}
+
+const std::vector<RecordCache::Ref>& ProjectStore::candidates(int classId, const RecordCatalog::Field& f,
+                                                              const std::string& key)
+{
+    return m_cache.candidates(classId, f, key);
 }
 
 bool ProjectStore::record(long long rid, int* classId, std::vector<char>* data)
@@ -205,30 +303,34 @@ bool ProjectStore::insert(int classId, std::vector<char>& data, int idOffset, lo
     Statement insert(m_db, "INSERT INTO RECORDS(class, data) VALUES(?, ?)");
     insert.bind(1, classId);
     insert.bindBlob(2, data.data(), static_cast<long long>(data.size()));
-    if (insert.step() != SQLITE_DONE) {
-        m_error = sqlite3_errmsg(m_db);
-        return false;
-    }
+    if (insert.step() != SQLITE_DONE)
+        return writeFailed();
     *rid = sqlite3_last_insert_rowid(m_db);
     if (idOffset >= 0) {
         const int32_t id = static_cast<int32_t>(*rid);
         std::memcpy(data.data() + idOffset, &id, sizeof(id));
-        return update(*rid, data);
+        if (!updateRow(*rid, data))
+            return false;
     }
+    m_cache.put(classId, *rid, data, true);
     return true;
 }
 
 bool ProjectStore::update(long long rid, const std::vector<char>& data)
 {
-    if (!begin())
+    if (!begin() || !updateRow(rid, data))
         return false;
+    m_cache.replace(rid, data, true);
+    return true;
+}
+
+bool ProjectStore::updateRow(long long rid, const std::vector<char>& data)
+{
     Statement update(m_db, "UPDATE RECORDS SET data = ? WHERE rid = ?");
     update.bindBlob(1, data.data(), static_cast<long long>(data.size()));
     update.bind(2, rid);
-    if (update.step() != SQLITE_DONE) {
-        m_error = sqlite3_errmsg(m_db);
-        return false;
-    }
+    if (update.step() != SQLITE_DONE)
+        return writeFailed();
     return true;
 }
 
@@ -240,10 +342,9 @@ bool ProjectStore::remove(long long rid)
     removeRecord.bind(1, rid);
     Statement removeVectors(m_db, "DELETE FROM VECTORS WHERE rid = ?");
     removeVectors.bind(1, rid);
-    if (removeRecord.step() != SQLITE_DONE || removeVectors.step() != SQLITE_DONE) {
-        m_error = sqlite3_errmsg(m_db);
-        return false;
-    }
+    if (removeRecord.step() != SQLITE_DONE || removeVectors.step() != SQLITE_DONE)
+        return writeFailed();
+    m_cache.erase(rid, true);
     return true;
 }
 
@@ -255,10 +356,8 @@ bool ProjectStore::putVector(long long rid, int fieldId, const void* data, long 
     put.bind(1, rid);
     put.bind(2, fieldId);
     put.bindBlob(3, data, bytes);
-    if (put.step() != SQLITE_DONE) {
-        m_error = sqlite3_errmsg(m_db);
-        return false;
-    }
+    if (put.step() != SQLITE_DONE)
+        return writeFailed();
     return true;
 }
 
@@ -293,10 +392,8 @@ bool ProjectStore::putGrid(int horizonId, int surveyId, const Grid& grid)
     put.bind(5, grid.firstTrace);
     put.bind(6, grid.lastTrace);
     put.bindBlob(7, grid.values.data(), static_cast<long long>(grid.values.size() * sizeof(float)));
-    if (put.step() != SQLITE_DONE) {
-        m_error = sqlite3_errmsg(m_db);
-        return false;
-    }
+    if (put.step() != SQLITE_DONE)
+        return writeFailed();
     return true;
 }
 
@@ -330,7 +427,7 @@ bool ProjectStore::removeGrids(int horizonId, int surveyId)
     remove.bind(1, horizonId);
     if (surveyId)
         remove.bind(2, surveyId);
-    return remove.step() == SQLITE_DONE;
+    return remove.step() == SQLITE_DONE || writeFailed();
 }
 
 std::string ProjectStore::meta(const std::string& key)
@@ -350,7 +447,7 @@ bool ProjectStore::setMeta(const std::string& key, const std::string& value)
     Statement put(m_db, "INSERT OR REPLACE INTO META(key, value) VALUES(?, ?)");
     put.bind(1, key);
     put.bind(2, value);
-    return put.step() == SQLITE_DONE;
+    return put.step() == SQLITE_DONE || writeFailed();
 }
 
 int ProjectStore::unitFor(int unitType)
@@ -377,5 +474,5 @@ bool ProjectStore::addInterpreter(const std::string& name)
         return false;
     Statement put(m_db, "INSERT OR IGNORE INTO INTERPRETERS(name) VALUES(?)");
     put.bind(1, name.substr(0, 5));
-    return put.step() == SQLITE_DONE;
+    return put.step() == SQLITE_DONE || writeFailed();
 }

@@ -1,16 +1,25 @@
 #pragma once
 
+#include "recordcache.h"
+
 #include <string>
 #include <utility>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 /// The SQLite database of one OpenWorks project: records as fixed-size blobs
 /// per class, their vectors, horizon grids, the measurement system and the
 /// interpreters. Writes go into one transaction (begun by the first write,
 /// ended by commit or rollback); files made or removed by the DevKit inside a
 /// transaction follow its outcome.
+///
+/// Records are read through a RecordCache: a class is loaded with one query on
+/// first use and every write, commit and rollback of this store keeps the
+/// cache equal to the database. Changes committed by other connections are
+/// picked up by refresh(), which the session asks for at the start of each
+/// DevKit call.
 class ProjectStore
 {
 public:
@@ -48,7 +57,22 @@ public:
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
 
+    /// Copies of every record of a class, in id order.
     bool records(int classId, std::vector<Row>* rows);
+    /// The cached records of a class (loaded on first use); nullptr on a
+    /// database error. Valid until the next write, commit, rollback, refresh
+    /// or close.
+    const RecordCache::Table* table(int classId);
+    /// Records of a class whose field f may hold the index key (see
+    /// RecordCache::keyOf), in id order; callers compare the fields. Call
+    /// table(classId) first. Valid like table().
+    const std::vector<RecordCache::Ref>& candidates(int classId, const RecordCatalog::Field& f,
+                                                    const std::string& key);
+    /// The next cached read first checks whether another connection committed
+    /// changes, and drops the cache if so. Call where no cached records are
+    /// held (at the start of a DevKit call).
+    void refresh() { m_refreshPending = true; }
+
     bool record(long long rid, int* classId, std::vector<char>* data);
     bool insert(int classId, std::vector<char>& data, int idOffset, long long* rid);
     bool update(long long rid, const std::vector<char>& data);
@@ -75,9 +99,23 @@ public:
 private:
     bool exec(const char* sql);
     void finishFiles(bool committed);
+    /// Records the SQLite error of a failed write and forgets the cache.
+    bool writeFailed();
+    bool updateRow(long long rid, const std::vector<char>& data);
+    /// Drops the cache when another connection committed since the last check:
+    /// a changed file change counter leads to a check of SQLite's data version.
+    void checkDataVersion();
+    bool readChangeCounter(unsigned* counter);
+    bool transactionLost() const;
 
     sqlite3* m_db = nullptr;
     bool m_inTransaction = false;
+    RecordCache m_cache;
+    sqlite3_stmt* m_dataVersionQuery = nullptr;
+    long long m_dataVersion = -1;
+    unsigned m_changeCounter = 0;
+    bool m_counterKnown = false;
+    bool m_refreshPending = false;
     std::string m_error;
     std::vector<std::string> m_created;
     std::vector<std::string> m_deleted;

@@ -55,12 +55,12 @@ int duplicateOf(const RecordCatalog::Class& c, const void* record, long long exc
         }
         if (!anySet)
             continue;
-        std::vector<RecordAccess::Row> rows;
-        const int status = RecordAccess::match(c, record, fields, &rows);
+        std::vector<RecordAccess::Ref> refs;
+        const int status = RecordAccess::match(c, record, fields, &refs);
         if (status != 0)
             return status;
-        for (const RecordAccess::Row& row : rows)
-            if (row.rid != exceptRid)
+        for (const RecordAccess::Ref& ref : refs)
+            if (ref.rid != exceptRid)
                 return GDI_DUPLICATE;
     }
     return 0;
@@ -108,42 +108,97 @@ void prepareSpecial(int classId, void* record)
 }
 } // namespace
 
-int RecordAccess::match(const RecordCatalog::Class& c, const void* example,
-                        const std::vector<const RecordCatalog::Field*>& fields, std::vector<Row>* rows)
+namespace
+{
+using Ref = RecordAccess::Ref;
+
+bool sameFields(const std::vector<const RecordCatalog::Field*>& fields, const void* example,
+                const RecordCache::Data& data)
+{
+    for (const RecordCatalog::Field* f : fields)
+        if (!RecordCatalog::equal(*f, example, data.data()))
+            return false;
+    return true;
+}
+
+void copyRefs(const std::vector<Ref>& refs, std::vector<RecordAccess::Row>* rows)
 {
     rows->clear();
+    rows->reserve(refs.size());
+    for (const Ref& ref : refs)
+        rows->push_back(RecordAccess::Row{ref.rid, *ref.data});
+}
+
+/// Records of class child whose field childField equals field parentField of
+/// source, appended in id order.
+void linked(const RecordCatalog::Field& parentField, const void* source, int child,
+            const RecordCatalog::Field& childField, const RecordCache::Table& table, std::vector<Ref>* refs)
+{
+    if (!RecordCache::comparable(parentField, childField)) {
+        for (const auto& row : table)
+            if (RecordCatalog::equal(parentField, source, childField, row.second.data()))
+                refs->push_back({row.first, &row.second});
+        return;
+    }
+    std::string key;
+    if (!RecordCache::keyOf(parentField, source, &key))
+        return;
+    for (const Ref& ref : store()->candidates(child, childField, key))
+        if (RecordCatalog::equal(parentField, source, childField, ref.data->data()))
+            refs->push_back(ref);
+}
+} // namespace
+
+int RecordAccess::match(const RecordCatalog::Class& c, const void* example,
+                        const std::vector<const RecordCatalog::Field*>& fields, std::vector<Ref>* refs)
+{
+    refs->clear();
+    const RecordCache::Table* table = store()->table(c.id);
+    if (!table)
+        return GDI_DATABASE_ERROR;
+    const size_t size = static_cast<size_t>(c.size);
     // A set id field narrows the search to one row.
     if (c.idOffset >= 0) {
         for (const RecordCatalog::Field* f : fields) {
             if (f->offset == c.idOffset && RecordCatalog::isSet(*f, example)) {
-                Row row;
-                int classId = 0;
-                row.rid = RecordCatalog::recordId(c, example);
-                if (store()->record(row.rid, &classId, &row.data) && classId == c.id &&
-                    static_cast<int>(row.data.size()) == c.size) {
-                    bool equal = true;
-                    for (const RecordCatalog::Field* g : fields)
-                        equal = equal && RecordCatalog::equal(*g, example, row.data.data());
-                    if (equal)
-                        rows->push_back(std::move(row));
-                }
+                const auto row = table->find(RecordCatalog::recordId(c, example));
+                if (row != table->end() && row->second.size() == size && sameFields(fields, example, row->second))
+                    refs->push_back({row->first, &row->second});
                 return 0;
             }
         }
     }
-    std::vector<Row> all;
-    if (!store()->records(c.id, &all))
-        return GDI_DATABASE_ERROR;
-    for (Row& row : all) {
-        if (static_cast<int>(row.data.size()) != c.size)
-            continue;
-        bool equal = true;
-        for (const RecordCatalog::Field* f : fields)
-            equal = equal && RecordCatalog::equal(*f, example, row.data.data());
-        if (equal)
-            rows->push_back(std::move(row));
+    // Else the indexed field with the fewest candidates.
+    const std::vector<Ref>* best = nullptr;
+    for (const RecordCatalog::Field* f : fields) {
+        std::string key;
+        if (!RecordCache::keyOf(*f, example, &key))
+            return 0; // NaN equals nothing
+        const std::vector<Ref>& found = store()->candidates(c.id, *f, key);
+        if (!best || found.size() < best->size())
+            best = &found;
+        if (best->empty())
+            return 0;
     }
+    if (!best) {
+        for (const auto& row : *table)
+            if (row.second.size() == size)
+                refs->push_back({row.first, &row.second});
+        return 0;
+    }
+    for (const Ref& ref : *best)
+        if (ref.data->size() == size && sameFields(fields, example, *ref.data))
+            refs->push_back(ref);
     return 0;
+}
+
+int RecordAccess::match(const RecordCatalog::Class& c, const void* example,
+                        const std::vector<const RecordCatalog::Field*>& fields, std::vector<Row>* rows)
+{
+    std::vector<Ref> refs;
+    const int status = match(c, example, fields, &refs);
+    copyRefs(refs, rows);
+    return status;
 }
 
 std::vector<const RecordCatalog::Field*> RecordAccess::setKeys(const RecordCatalog::Class& c, const void* record)
@@ -155,36 +210,45 @@ std::vector<const RecordCatalog::Field*> RecordAccess::setKeys(const RecordCatal
     return fields;
 }
 
-int RecordAccess::byKeys(const RecordCatalog::Class& c, const void* record, std::vector<Row>* rows)
+int RecordAccess::byKeys(const RecordCatalog::Class& c, const void* record, std::vector<Ref>* refs)
 {
+    refs->clear();
     const auto fields = setKeys(c, record);
     if (fields.empty())
         return GDI_KEY_NOT_SET;
-    return match(c, record, fields, rows);
+    return match(c, record, fields, refs);
+}
+
+int RecordAccess::byKeys(const RecordCatalog::Class& c, const void* record, std::vector<Row>* rows)
+{
+    std::vector<Ref> refs;
+    const int status = byKeys(c, record, &refs);
+    copyRefs(refs, rows);
+    return status;
 }
 
 int RecordAccess::locate(const RecordCatalog::Class& c, const void* record, Row* row)
 {
-    std::vector<Row> rows;
+    std::vector<Ref> refs;
     int status = 0;
     if (c.idOffset >= 0 && RecordCatalog::recordId(c, record) != 0) {
         for (const RecordCatalog::Field& f : c.fields)
             if (f.offset == c.idOffset)
-                status = match(c, record, {&f}, &rows);
+                status = match(c, record, {&f}, &refs);
     } else {
-        status = byKeys(c, record, &rows);
+        status = byKeys(c, record, &refs);
     }
     if (status != 0)
         return status;
-    if (rows.empty())
+    if (refs.empty())
         return GDI_RECORD_NOT_FOUND;
-    *row = std::move(rows.front());
+    *row = Row{refs.front().rid, *refs.front().data};
     return 0;
 }
 
-int RecordAccess::subset(int classId, const void* record, int subsetClass, std::vector<Row>* rows)
+int RecordAccess::subset(int classId, const void* record, int subsetClass, std::vector<Ref>* refs)
 {
-    rows->clear();
+    refs->clear();
     const RecordCatalog::Class* parent = RecordCatalog::find(classId);
     const RecordCatalog::Class* child = RecordCatalog::find(subsetClass);
     if (!parent || !child)
@@ -204,48 +268,47 @@ int RecordAccess::subset(int classId, const void* record, int subsetClass, std::
         }
         if (fields.empty())
             return GDI_KEY_NOT_SET;
-        return match(*parent, record, fields, rows);
+        return match(*parent, record, fields, refs);
     }
     const RecordCatalog::Subset* link = RecordCatalog::subset(classId, subsetClass);
     if (!link)
         return GDI_NOT_A_SUBSET;
     const RecordCatalog::Field* parentField = RecordCatalog::field(*parent, link->parentField);
-    std::vector<char> resolved;
+    Row resolved;
     const void* source = record;
     if (!RecordCatalog::isSet(*parentField, record)) {
-        Row row;
-        const int status = locate(*parent, record, &row);
+        const int status = locate(*parent, record, &resolved);
         if (status != 0)
             return status == GDI_RECORD_NOT_FOUND ? GDI_NO_DATA : status;
-        resolved = std::move(row.data);
-        source = resolved.data();
+        source = resolved.data.data();
     }
+    const RecordCatalog::Field* childField = RecordCatalog::field(*child, link->childField);
+    const RecordCache::Table* children = store()->table(subsetClass);
+    if (!children)
+        return GDI_DATABASE_ERROR;
     if (link->via == 0) {
-        const RecordCatalog::Field* childField = RecordCatalog::field(*child, link->childField);
-        std::vector<Row> all;
-        if (!store()->records(subsetClass, &all))
-            return GDI_DATABASE_ERROR;
-        for (Row& row : all)
-            if (RecordCatalog::equal(*parentField, source, *childField, row.data.data()))
-                rows->push_back(std::move(row));
+        linked(*parentField, source, subsetClass, *childField, *children, refs);
         return 0;
     }
     const RecordCatalog::Class* via = RecordCatalog::find(link->via);
     const RecordCatalog::Field* viaParent = RecordCatalog::field(*via, link->viaParentField);
     const RecordCatalog::Field* viaChild = RecordCatalog::field(*via, link->viaChildField);
-    const RecordCatalog::Field* childField = RecordCatalog::field(*child, link->childField);
-    std::vector<Row> members;
-    std::vector<Row> children;
-    if (!store()->records(link->via, &members) || !store()->records(subsetClass, &children))
+    const RecordCache::Table* links = store()->table(link->via);
+    if (!links)
         return GDI_DATABASE_ERROR;
-    for (const Row& member : members) {
-        if (!RecordCatalog::equal(*parentField, source, *viaParent, member.data.data()))
-            continue;
-        for (const Row& row : children)
-            if (RecordCatalog::equal(*viaChild, member.data.data(), *childField, row.data.data()))
-                rows->push_back(row);
-    }
+    std::vector<Ref> members;
+    linked(*parentField, source, link->via, *viaParent, *links, &members);
+    for (const Ref& member : members)
+        linked(*viaChild, member.data->data(), subsetClass, *childField, *children, refs);
     return 0;
+}
+
+int RecordAccess::subset(int classId, const void* record, int subsetClass, std::vector<Row>* rows)
+{
+    std::vector<Ref> refs;
+    const int status = subset(classId, record, subsetClass, &refs);
+    copyRefs(refs, rows);
+    return status;
 }
 
 int RecordAccess::add(int classId, void* record)

@@ -59,15 +59,17 @@ bool findDataSet(const std::string& fileName, ProjectStore::Row* found)
 {
     if (!session().store() || fileName.empty())
         return false;
-    std::vector<ProjectStore::Row> rows;
-    if (!session().store()->records(GDI_CLASS_SEISMIC_DATA_SET, &rows))
+    const RecordCache::Table* rows = session().store()->table(GDI_CLASS_SEISMIC_DATA_SET);
+    if (!rows)
         return false;
     const std::string path = RecordAccess::seismicPath(fileName);
-    for (ProjectStore::Row& row : rows) {
-        const auto* dataSet = reinterpret_cast<const gdiSeismicDataSet_t*>(row.data.data());
+    for (const auto& row : *rows) {
+        if (row.second.size() != sizeof(gdiSeismicDataSet_t))
+            continue;
+        const auto* dataSet = reinterpret_cast<const gdiSeismicDataSet_t*>(row.second.data());
         const std::string name = text(dataSet->fileName, sizeof(dataSet->fileName));
         if (name == fileName || RecordAccess::seismicPath(name) == path) {
-            *found = std::move(row);
+            *found = ProjectStore::Row{row.first, row.second};
             return true;
         }
     }
@@ -476,11 +478,13 @@ void dm3dgetnamefromkeys_(const char* dataSetName, const char* version, char* fi
         *status = 3;
         return;
     }
-    std::vector<ProjectStore::Row> rows;
-    session().store()->records(GDI_CLASS_SEISMIC_DATA_SET, &rows);
+    static const RecordCache::Table none;
+    const RecordCache::Table* rows = session().store()->table(GDI_CLASS_SEISMIC_DATA_SET);
     const std::string wantedVersion = version ? version : "";
-    for (const ProjectStore::Row& row : rows) {
-        const auto* dataSet = reinterpret_cast<const gdiSeismicDataSet_t*>(row.data.data());
+    for (const auto& row : rows ? *rows : none) {
+        if (row.second.size() != sizeof(gdiSeismicDataSet_t))
+            continue;
+        const auto* dataSet = reinterpret_cast<const gdiSeismicDataSet_t*>(row.second.data());
         if (dataSet->surveyId == survey->id && text(dataSet->name, sizeof(dataSet->name)) == dataSetName &&
             (wantedVersion.empty() || text(dataSet->version, sizeof(dataSet->version)) == wantedVersion)) {
             if (fileName) {

@@ -8,6 +8,11 @@
 namespace vsWidgets
 {
 
+namespace
+{
+const char* const kHostStyleProperty = "vsHostStyle";
+}
+
 HostProxyStyle::HostProxyStyle(bool dark)
     : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
     , m_dark(dark)
@@ -97,13 +102,15 @@ bool applyHostStyle(QApplication& application, int styleId)
     QApplication::setPalette(palette);
     QToolTip::setPalette(palette);
     application.setStyleSheet(sheet);
+    // With a style sheet the application's style is a wrapper around ours:
+    // remember which one was applied.
+    application.setProperty(kHostStyleProperty, kind == HostStyleKind::Dark ? "dark" : "light");
     return true;
 }
 
-bool isDarkHostStyle(const QApplication&)
+bool isDarkHostStyle(const QApplication& application)
 {
-    const auto* style = qobject_cast<const HostProxyStyle*>(QApplication::style());
-    return style && style->isDark();
+    return application.property(kHostStyleProperty).toString() == QLatin1String("dark");
 }
 
 int hostStyleIdFromSettings()

@@ -1,0 +1,38 @@
+#include "zrheadlesscommand.h"
+
+#include "zrheadlessoutput.h"
+#include "zrimportsurveyscommand.h"
+
+std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
+{
+    std::vector<std::unique_ptr<ZRHeadlessCommand>> commands;
+    commands.push_back(std::make_unique<ZRImportSurveysCommand>());
+    return commands;
+}
+
+int ZRHeadlessCommand::dispatch(const QStringList& arguments)
+{
+    const auto commands = all();
+    const QString program = arguments.value(0, QStringLiteral("owdatalink-headless"));
+    const QString wanted = arguments.value(1);
+    const bool askedForHelp = wanted == QLatin1String("help") || wanted == QLatin1String("--help")
+                              || wanted == QLatin1String("-h");
+    if (!wanted.isEmpty() && !askedForHelp) {
+        for (const auto& command : commands)
+            if (command->name() == wanted)
+                return command->run(arguments.mid(2));
+    }
+    if (askedForHelp && arguments.size() > 2) {
+        for (const auto& command : commands)
+            if (command->name() == arguments[2])
+                return command->run({QStringLiteral("--help")});
+    }
+    QString text = QStringLiteral("Usage: %1 <command> [options] [items]\n\nCommands:\n").arg(program);
+    for (const auto& command : commands)
+        text += QStringLiteral("  %1  %2\n").arg(command->name(), -16).arg(command->summary());
+    text += QStringLiteral("\n%1 help <command> shows the options of a command.").arg(program);
+    ZRHeadlessOutput::message(text);
+    if (!wanted.isEmpty() && !askedForHelp)
+        ZRHeadlessOutput::message(QStringLiteral("Unknown command \"%1\".").arg(wanted));
+    return askedForHelp ? ExitTransferred : ExitUsage;
+}

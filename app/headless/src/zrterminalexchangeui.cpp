@@ -1,0 +1,123 @@
+#include "zrterminalexchangeui.h"
+
+#include "unittable.h"
+#include "zrheadlessoutput.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+bool ZRTerminalExchangeUi::parseConflictRule(const QString& text, ConflictRule* rule)
+{
+    if (text == QLatin1String("skip")) {
+        *rule = ConflictRule{FileConflictAnswer::Skip, QString()};
+        return true;
+    }
+    if (text == QLatin1String("overwrite")) {
+        *rule = ConflictRule{FileConflictAnswer::Overwrite, QString()};
+        return true;
+    }
+    const QString prefix = QStringLiteral("rename:");
+    if (text.startsWith(prefix) && text.size() > prefix.size()) {
+        *rule = ConflictRule{FileConflictAnswer::NewName, text.mid(prefix.size())};
+        return true;
+    }
+    return false;
+}
+
+QString ZRTerminalExchangeUi::renamedFileName(const QString& existingFilePath, const QString& pattern)
+{
+    const QFileInfo existing(existingFilePath);
+    const QDir folder = existing.absoluteDir();
+    const bool counted = pattern.contains(QLatin1String("%2"));
+    for (int n = 1; n <= 10000; ++n) {
+        QString name = pattern;
+        name.replace(QLatin1String("%1"), existing.fileName());
+        name.replace(QLatin1String("%2"), QString::number(n));
+        if (!name.isEmpty() && !folder.exists(name))
+            return name;
+        if (!counted)
+            break;
+    }
+    return QString();
+}
+
+void ZRTerminalExchangeUi::showMessage(MessageKind kind, const QString& title, const QString& text)
+{
+    ZRHeadlessOutput::message(QStringLiteral("box %1 \"%2\": %3").arg(kindName(kind), title, text));
+}
+
+ZRExchangeUi::FileConflictAnswer ZRTerminalExchangeUi::askFileConflict(const QString& existingFilePath)
+{
+    FileConflictAnswer answer;
+    answer.choice = m_conflictRule.choice;
+    QString said;
+    switch (m_conflictRule.choice) {
+    case FileConflictAnswer::Skip:
+        said = QStringLiteral("skip");
+        break;
+    case FileConflictAnswer::Overwrite:
+        said = QStringLiteral("overwrite");
+        break;
+    case FileConflictAnswer::NewName:
+        answer.newFileName = renamedFileName(existingFilePath, m_conflictRule.pattern);
+        if (answer.newFileName.isEmpty()) {
+            answer.choice = FileConflictAnswer::Skip;
+            said = QStringLiteral("skip (the rename rule gives no free name)");
+        } else {
+            said = QStringLiteral("new name \"%1\"").arg(answer.newFileName);
+        }
+        break;
+    }
+    ZRHeadlessOutput::message(
+        QStringLiteral("question \"File Conflict\": %1 already exists -> %2").arg(existingFilePath, said));
+    return answer;
+}
+
+int ZRTerminalExchangeUi::askUnit(const QList<int>& candidates, const QString& message, int noUnit)
+{
+    int answer = noUnit;
+    for (const QString& name : m_unitAnswers) {
+        const int unit = UnitTable::unitFromName(name);
+        if (candidates.contains(unit)) {
+            answer = unit;
+            break;
+        }
+    }
+    QStringList names;
+    for (int unit : candidates)
+        names.append(UnitTable::unitName(unit));
+    ZRHeadlessOutput::message(QStringLiteral("question \"Unit Selection\": %1 [%2] -> %3")
+                                  .arg(message, names.join(QStringLiteral(", ")),
+                                       answer == noUnit ? QStringLiteral("no unit (give one with --unit)")
+                                                        : UnitTable::unitName(answer)));
+    return answer;
+}
+
+bool ZRTerminalExchangeUi::askSurveyAssociations(int, const QModelIndexList&, QList<SurveyAssociation>&)
+{
+    ZRHeadlessOutput::message(QStringLiteral("question \"Survey Association\": not available headless -> cancel"));
+    return false;
+}
+
+bool ZRTerminalExchangeUi::askWellListAssociations(const QVector<int>&, QMap<int, QString>&)
+{
+    ZRHeadlessOutput::message(QStringLiteral("question \"Well List Association\": not available headless -> cancel"));
+    return false;
+}
+
+void ZRTerminalExchangeUi::showWellProblems(const WellProblemList& problems)
+{
+    for (const auto& problem : problems)
+        ZRHeadlessOutput::message(QStringLiteral("well problems \"%1\": %2")
+                                      .arg(problem.first, problem.second.join(QStringLiteral("; "))));
+}
+
+QString ZRTerminalExchangeUi::kindName(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Information: return QStringLiteral("information");
+    case MessageKind::Warning: return QStringLiteral("warning");
+    case MessageKind::Critical: return QStringLiteral("critical");
+    }
+    return QString();
+}

@@ -1,0 +1,363 @@
+// Imports a 1 GiB OpenWorks data set into a host volume end to end
+// (importSurveys: DevKit trace reads, frame writes), against a baseline that
+// reads the same SEG-Y traces with segyio one call per trace, transposes each
+// frame from its in-memory image into trace order and writes the same bytes
+// frame by frame. The input is in the page cache (read once before timing).
+// Each run is a child process of this program, so that its peak memory is its own.
+
+#include "benchsupport.h"
+#include "owdevkit.h"
+#include "owsim.h"
+#include "zrexchangecontext.h"
+#include "zrobjectheader.h"
+#include "zrproject.h"
+#include "zrscriptedexchangeui.h"
+#include "zrsurveyimport.h"
+
+#include <segyio/segy.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+const int kSamples = 1000;
+const int kTracesPerLine = 500;
+const char* const kDistrict = "Bench";
+const char* const kProject = "BENCH";
+const char* const kSurvey = "Bench Survey";
+const char* const kDataSet = "Bench Data";
+
+bool openProject(const std::string& home)
+{
+    owsim::setHomeOverride(home);
+    int status = -1;
+    return owinit() == 0 && gdiInit() == 0 && prjSetSysDistrict(kDistrict) == 0 && prjOpen(kProject, 0, &status) == 0;
+}
+
+/// A "TRACE" survey of `lines` lines and its data set of synthetic traces.
+bool createDataSet(int lines, std::string* fileName, int* dataSetId)
+{
+    gdi3dSurvey_t survey;
+    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
+    std::strcpy(survey.name, kSurvey);
+    std::strcpy(survey.orientation, "TRACE");
+    survey.firstLine = 1;
+    survey.lastLine = lines;
+    survey.firstTrace = 1;
+    survey.lastTrace = kTracesPerLine;
+    survey.lineCount = lines;
+    survey.traceCount = kTracesPerLine;
+    const double corners[8] = {0, 0, 0, 25.0 * lines, 12.5 * kTracesPerLine, 25.0 * lines, 12.5 * kTracesPerLine, 0};
+    std::memcpy(survey.corner, corners, sizeof(corners));
+    if (gdiAdd(GDI_CLASS_3D_SURVEY, &survey) != 0 || gdiCommit() != 0)
+        return false;
+    int status = -1, type = 3;
+    const int length = int(std::strlen(kSurvey)), write = 3, one = 1, zero = 0;
+    prjin2_(&status, &type, kSurvey, &length);
+    dm3dControlBlock_t cb{};
+    cb.firstX = 1;
+    cb.lastX = kTracesPerLine;
+    cb.firstY = 1;
+    cb.lastY = lines;
+    cb.samplesPerTrace = kSamples;
+    cb.sampleInterval = 2.0f;
+    cb.verticalEnd = 2.0f * kSamples;
+    cb.domain = 1;
+    char name[DM3D_FILE_NAME_SIZE];
+    if (status == 0)
+        dm3d_crt_ds_(kDataSet, "UNKNOWN", &cb, name, &status);
+    if (status == 0)
+        dm3dop_(name, &cb, &write, &status);
+    std::vector<float> trace(kSamples);
+    const float noScale = 0.0f;
+    int flags = 0;
+    for (int y = 1; y <= lines && status == 0; ++y) {
+        for (int x = 1; x <= kTracesPerLine && status == 0; ++x) {
+            for (int s = 0; s < kSamples; ++s)
+                trace[size_t(s)] = std::sin(0.01f * float(s) + 0.1f * float(x)) * float(y);
+            dm3dtr_(&cb, &x, &y, &one, &kSamples, &one, &zero, trace.data(), &noScale, &status, &flags);
+        }
+    }
+    *dataSetId = cb.dataSetId;
+    int closeStatus = 0;
+    dm3dcl_(&cb, &zero, &closeStatus);
+    prjend_(&type, &zero);
+    *fileName = name;
+    return status == 0 && closeStatus == 0 && gdiCommit() == 0;
+}
+
+void readWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    std::vector<char> block(8 << 20);
+    while (file.read(block.data(), qint64(block.size())) > 0) {
+    }
+}
+
+/// The child run of the import; prints "seconds peak before".
+int runOurs(const QStringList& arguments)
+{
+    const std::string home = arguments.value(0).toStdString();
+    const QString hostPath = arguments.value(1);
+    if (!openProject(home))
+        return 1;
+    ZRProject project(hostPath);
+    ZRScriptedExchangeUi ui;
+    ZRExchangeContext context;
+    context.project = &project;
+    context.ui = &ui;
+    SurveyImportRequest request;
+    request.survey = kSurvey;
+    request.sdsName = kDataSet;
+    request.fileName = arguments.value(2);
+    request.domain = "TIME";
+    request.units = "ms";
+    request.seismicDataSetId = arguments.value(3).toInt();
+    const std::uint64_t before = bench::residentBytes();
+    int imported = 0;
+    const double seconds = bench::secondsOf([&] { imported = importSurveys(context, {request}); });
+    for (const auto& message : ui.messages)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(message.title), qPrintable(message.text));
+    prjClose();
+    gdiClose();
+    if (imported != 1)
+        return 1;
+    std::printf("%.6f %llu %llu\n", seconds, static_cast<unsigned long long>(bench::peakResidentBytes()),
+                static_cast<unsigned long long>(before));
+    return 0;
+}
+
+/// The child run of the baseline: segyio one trace per call into the frame's
+/// image (dimy rows of dimx samples), a plain transposition into trace order,
+/// one positioned write per frame at the volume's data offset. With `direct`
+/// (a leaner reference) each trace is read straight into its place in trace
+/// order and nothing is transposed.
+int runBaseline(const QStringList& arguments, bool direct)
+{
+    const QString input = arguments.value(0);
+    const QString output = arguments.value(1);
+    const qint64 dataOffset = arguments.value(2).toLongLong();
+    const std::uint64_t before = bench::residentBytes();
+    bool ok = true;
+    const double seconds = bench::secondsOf([&] {
+        segy_file* fp = segy_open(QFile::encodeName(input).constData(), "rb");
+        if (!fp) {
+            ok = false;
+            return;
+        }
+        char binary[SEGY_BINARY_HEADER_SIZE];
+        segy_binheader(fp, binary);
+        const long trace0 = segy_trace0(binary);
+        const int samples = segy_samples(binary);
+        const int bsize = segy_trsize(SEGY_IEEE_FLOAT_4_BYTE, samples);
+        int traces = 0;
+        segy_traces(fp, &traces, trace0, bsize);
+        const int lines = traces / kTracesPerLine;
+        const int fd = ::open(QFile::encodeName(output).constData(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+        std::vector<float> trace(static_cast<size_t>(samples));
+        std::vector<float> image(size_t(samples) * kTracesPerLine);
+        std::vector<float> frame(image.size());
+        const size_t frameBytes = frame.size() * sizeof(float);
+        for (int line = 0; line < lines && ok && fd >= 0; ++line) {
+            if (direct) {
+                for (int i = 0; i < kTracesPerLine; ++i) {
+                    float* slot = frame.data() + size_t(i) * size_t(samples);
+                    ok = ok && segy_readtrace(fp, line * kTracesPerLine + i, slot, trace0, bsize) == SEGY_OK;
+                    segy_to_native(SEGY_IEEE_FLOAT_4_BYTE, samples, slot);
+                }
+                ok = ok && ::pwrite(fd, frame.data(), frameBytes, off_t(dataOffset + qint64(line) * qint64(frameBytes)))
+                               == ssize_t(frameBytes);
+                continue;
+            }
+            for (int i = 0; i < kTracesPerLine; ++i) {
+                ok = ok && segy_readtrace(fp, line * kTracesPerLine + i, trace.data(), trace0, bsize) == SEGY_OK;
+                segy_to_native(SEGY_IEEE_FLOAT_4_BYTE, samples, trace.data());
+                for (int j = 0; j < samples; ++j)
+                    image[size_t(j) * kTracesPerLine + size_t(i)] = trace[size_t(j)];
+            }
+            for (int i = 0; i < kTracesPerLine; ++i)
+                for (int j = 0; j < samples; ++j)
+                    frame[size_t(i) * size_t(samples) + size_t(j)] = image[size_t(j) * kTracesPerLine + size_t(i)];
+            ok = ok && ::pwrite(fd, frame.data(), frameBytes, off_t(dataOffset + qint64(line) * qint64(frameBytes)))
+                           == ssize_t(frameBytes);
+        }
+        ok = ok && fd >= 0;
+        if (fd >= 0)
+            ::close(fd);
+        segy_close(fp);
+    });
+    if (!ok)
+        return 1;
+    std::printf("%.6f %llu %llu\n", seconds, static_cast<unsigned long long>(bench::peakResidentBytes()),
+                static_cast<unsigned long long>(before));
+    return 0;
+}
+
+struct ChildResult
+{
+    bool ok = false;
+    double seconds = 0.0;
+    double peakMiB = 0.0;
+    double beforeMiB = 0.0;
+};
+
+ChildResult runChild(const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QCoreApplication::applicationFilePath(), arguments);
+    ChildResult result;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return result;
+    const QStringList fields = QString::fromLatin1(process.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
+    if (fields.size() != 3)
+        return result;
+    result.ok = true;
+    result.seconds = fields[0].toDouble();
+    result.peakMiB = fields[1].toDouble() / double(1 << 20);
+    result.beforeMiB = fields[2].toDouble() / double(1 << 20);
+    return result;
+}
+
+/// Compares the frames of the volume with the baseline's file from dataOffset on.
+bool sameFrames(const QString& volumePath, const QString& baselinePath, qint64 dataOffset)
+{
+    QFile volume(volumePath), baseline(baselinePath);
+    if (!volume.open(QIODevice::ReadOnly) || !baseline.open(QIODevice::ReadOnly) || volume.size() != baseline.size())
+        return false;
+    volume.seek(dataOffset);
+    baseline.seek(dataOffset);
+    std::vector<char> a(8 << 20), b(8 << 20);
+    for (;;) {
+        const qint64 n = volume.read(a.data(), qint64(a.size()));
+        const qint64 m = baseline.read(b.data(), qint64(b.size()));
+        if (n != m || n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (std::memcmp(a.data(), b.data(), size_t(n)) != 0)
+            return false;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.value(1) == "--ours")
+        return runOurs(arguments.mid(2));
+    if (arguments.value(1) == "--baseline" || arguments.value(1) == "--baseline-direct")
+        return runBaseline(arguments.mid(2), arguments.value(1) == "--baseline-direct");
+
+    const QString folder = bench::workFolder("surveyimport");
+    // The data set, the imported volume and the baseline's output.
+    const std::uint64_t bytes = bench::sizeForDisk(folder, 1ULL << 30, 3);
+    if (bytes == 0)
+        return 1;
+    const qint64 frameBytes = qint64(kTracesPerLine) * kSamples * 4;
+    const int lines = std::max(1, int(bytes / std::uint64_t(frameBytes)));
+    const std::string home = (folder + "/home").toStdString();
+    std::string error;
+    if (!owsim::createHome(home, &error) || !owsim::createDistrict(home, kDistrict, false, &error)
+        || !owsim::createProject(home, kDistrict, kProject, owsim::MeasurementSystem::Metric, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (!openProject(home)) {
+        std::fprintf(stderr, "cannot open the benchmark project\n");
+        return 1;
+    }
+    std::printf("data set: %d lines x %d traces x %d samples (%.2f GiB of samples, frames of %.2f MiB)\n", lines,
+                kTracesPerLine, kSamples, double(frameBytes) * lines / double(1ULL << 30),
+                double(frameBytes) / double(1 << 20));
+    std::fflush(stdout);
+    std::string fileName;
+    int dataSetId = 0;
+    if (!createDataSet(lines, &fileName, &dataSetId)) {
+        std::fprintf(stderr, "cannot write the data set\n");
+        return 1;
+    }
+    prjClose();
+    gdiClose();
+    QString hostError;
+    if (!ZRProject::createEmptyProject(folder, "Host", &hostError)) {
+        std::fprintf(stderr, "%s\n", qPrintable(hostError));
+        return 1;
+    }
+    const QString hostPath = folder + "/Host";
+    const QString volumePath = ZRProject(hostPath).directoryForType(ZRProject::VolumeType) + "/" + kDataSet;
+    const QString baselinePath = folder + "/baseline.bin";
+    const QString inputPath = QString::fromStdString(home) + "/" + kDistrict + "/data/" + QString::fromStdString(fileName);
+    readWholeFile(inputPath);
+
+    const QStringList oursArguments{"--ours", QString::fromStdString(home), hostPath, QString::fromStdString(fileName),
+                                    QString::number(dataSetId)};
+    ChildResult best, bestBaseline, bestDirect;
+    qint64 dataOffset = -1;
+    const int repeats = 3;
+    for (int r = 0; r < repeats; ++r) {
+        QFile::remove(volumePath);
+        const ChildResult ours = runChild(oursArguments);
+        if (!ours.ok) {
+            std::fprintf(stderr, "the import failed\n");
+            return 1;
+        }
+        dataOffset = ZRObjectHeader::dataOffset(volumePath);
+        QFile::remove(baselinePath);
+        const ChildResult baseline =
+            runChild({"--baseline", inputPath, baselinePath, QString::number(dataOffset)});
+        if (!baseline.ok) {
+            std::fprintf(stderr, "the baseline failed\n");
+            return 1;
+        }
+        const bool sameAsBaseline = sameFrames(volumePath, baselinePath, dataOffset);
+        QFile::remove(baselinePath);
+        const ChildResult direct =
+            runChild({"--baseline-direct", inputPath, baselinePath, QString::number(dataOffset)});
+        if (!direct.ok || !sameAsBaseline || !sameFrames(volumePath, baselinePath, dataOffset)) {
+            std::fprintf(stderr, "the baselines failed or wrote other frames\n");
+            return 1;
+        }
+        std::printf("run %d: ours %.3f s (peak %.1f MiB), baseline %.3f s (peak %.1f MiB), direct reads %.3f s\n",
+                    r + 1, ours.seconds, ours.peakMiB, baseline.seconds, baseline.peakMiB, direct.seconds);
+        std::fflush(stdout);
+        if (!best.ok || ours.seconds < best.seconds)
+            best = ours;
+        if (!bestBaseline.ok || baseline.seconds < bestBaseline.seconds)
+            bestBaseline = baseline;
+        if (!bestDirect.ok || direct.seconds < bestDirect.seconds)
+            bestDirect = direct;
+    }
+    std::printf("frames equal to the baselines': yes\n");
+    const double frameMiB = double(frameBytes) / double(1 << 20);
+    const double limitMiB = 2.0 * frameMiB + 32.0;
+    bench::reportRatio("survey import 1 GiB, ours vs segyio baseline", best.seconds, bestBaseline.seconds, true);
+    bench::reportRatio("survey import 1 GiB, ours vs segyio direct reads without transposition", best.seconds,
+                       bestDirect.seconds, true);
+    bench::report("survey import peak resident memory", best.peakMiB, "MiB");
+    bench::report("survey import resident memory before the import", best.beforeMiB, "MiB");
+    bench::report("survey import peak growth during the import", best.peakMiB - best.beforeMiB, "MiB");
+    bench::report("baseline peak resident memory", bestBaseline.peakMiB, "MiB");
+    std::printf("memory limit (two frames + 32 MiB): %.1f MiB, peak %s\n", limitMiB,
+                best.peakMiB < limitMiB ? "under it" : "ABOVE it");
+    std::printf("throughput: ours %.0f MiB/s, baseline %.0f MiB/s\n",
+                double(frameBytes) * lines / double(1 << 20) / best.seconds,
+                double(frameBytes) * lines / double(1 << 20) / bestBaseline.seconds);
+    QDir(folder).removeRecursively();
+    return 0;
+}

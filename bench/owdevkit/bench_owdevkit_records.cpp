@@ -1,0 +1,312 @@
+// Record access of the DevKit stand-in on a large project:
+//  - adding the records through gdiAdd (every add checks its unique keys),
+//    against inserting the same blobs with plain SQLite in one transaction;
+//  - a cold open that reads the well, list, survey and fault catalogue with
+//    gdiReadSet / gdiReadSubset / gdiCountSubset, against reading the same
+//    classes with one SQL query per class;
+//  - gdiRead of every well by its key, against one SQL primary-key lookup per
+//    well.
+//
+//   bench_owdevkit_records [--wells N] [--lists N] [--surveys N] [--faults N]
+
+#include "benchsupport.h"
+#include "owdevkit.h"
+#include "owsim.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+struct Sizes
+{
+    int wells = 20000;
+    int lists = 200;
+    int surveys = 200;
+    int dataSetsPerSurvey = 5;
+    int faults = 500;
+    int segmentsPerFault = 4;
+};
+
+template <size_t N>
+void setText(char (&field)[N], const std::string& text)
+{
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(N - 1, text.size()));
+}
+
+bool ok(int status, const char* what)
+{
+    if (status != 0)
+        std::fprintf(stderr, "%s failed: %d %s\n", what, status, gdiErrorMessage(status));
+    return status == 0;
+}
+
+bool populate(const Sizes& sizes)
+{
+    for (int s = 0; s < sizes.surveys; ++s) {
+        gdi3dSurvey_t survey;
+        gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
+        setText(survey.name, "Survey " + std::to_string(s));
+        survey.lineCount = survey.traceCount = 10;
+        if (!ok(gdiAdd(GDI_CLASS_3D_SURVEY, &survey), "survey"))
+            return false;
+        for (int d = 0; d < sizes.dataSetsPerSurvey; ++d) {
+            gdiSeismicDataSet_t set;
+            gdiInitiateObject(GDI_CLASS_SEISMIC_DATA_SET, 1, &set);
+            set.surveyId = survey.id;
+            setText(set.name, "Data set " + std::to_string(d));
+            if (!ok(gdiAdd(GDI_CLASS_SEISMIC_DATA_SET, &set), "data set"))
+                return false;
+        }
+    }
+    std::vector<int> listIds;
+    for (int l = 0; l < sizes.lists; ++l) {
+        gdiWellList_t list;
+        gdiInitiateObject(GDI_CLASS_WELL_LIST, 1, &list);
+        setText(list.name, "List " + std::to_string(l));
+        if (!ok(gdiAdd(GDI_CLASS_WELL_LIST, &list), "well list"))
+            return false;
+        listIds.push_back(list.id);
+    }
+    for (int w = 0; w < sizes.wells; ++w) {
+        gdiWell_t well;
+        gdiInitiateObject(GDI_CLASS_WELL, 1, &well);
+        setText(well.wellKey, "W" + std::to_string(w));
+        setText(well.uwi, "UWI-" + std::to_string(w));
+        if (!ok(gdiAdd(GDI_CLASS_WELL, &well), "well"))
+            return false;
+        gdiWellListMember_t member;
+        gdiInitiateObject(GDI_CLASS_WELL_LIST_MEMBER, 1, &member);
+        member.wellListId = listIds[size_t(w % sizes.lists)];
+        setText(member.wellKey, "W" + std::to_string(w));
+        if (!ok(gdiAdd(GDI_CLASS_WELL_LIST_MEMBER, &member), "membership"))
+            return false;
+    }
+    for (int f = 0; f < sizes.faults; ++f) {
+        gdiFaultPlane_t plane;
+        gdiInitiateObject(GDI_CLASS_FAULT_PLANE, 1, &plane);
+        setText(plane.name, "Fault " + std::to_string(f));
+        if (!ok(gdiAdd(GDI_CLASS_FAULT_PLANE, &plane), "fault"))
+            return false;
+        for (int s = 0; s < sizes.segmentsPerFault; ++s) {
+            gdiFaultSegment_t segment;
+            gdiInitiateObject(GDI_CLASS_FAULT_SEGMENT, 1, &segment);
+            segment.planeId = plane.id;
+            if (!ok(gdiAdd(GDI_CLASS_FAULT_SEGMENT, &segment), "segment"))
+                return false;
+        }
+    }
+    return ok(gdiCommit(), "commit");
+}
+
+/// The same number of blobs of the same sizes, inserted with plain SQLite.
+bool insertWithSql(const std::string& path, const Sizes& sizes)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
+        return false;
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; CREATE TABLE RECORDS(rid INTEGER PRIMARY "
+                 "KEY AUTOINCREMENT, class INTEGER NOT NULL, data BLOB NOT NULL); CREATE INDEX RECORDS_CLASS ON "
+                 "RECORDS(class, rid); BEGIN IMMEDIATE",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO RECORDS(class, data) VALUES(?, ?)", -1, &insert, nullptr);
+    std::vector<char> blob(4096, 'x');
+    auto add = [&](int classId, size_t size, int count) {
+        for (int i = 0; i < count; ++i) {
+            sqlite3_bind_int(insert, 1, classId);
+            sqlite3_bind_blob(insert, 2, blob.data(), int(size), SQLITE_STATIC);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+    };
+    add(GDI_CLASS_3D_SURVEY, sizeof(gdi3dSurvey_t), sizes.surveys);
+    add(GDI_CLASS_SEISMIC_DATA_SET, sizeof(gdiSeismicDataSet_t), sizes.surveys * sizes.dataSetsPerSurvey);
+    add(GDI_CLASS_WELL_LIST, sizeof(gdiWellList_t), sizes.lists);
+    add(GDI_CLASS_WELL, sizeof(gdiWell_t), sizes.wells);
+    add(GDI_CLASS_WELL_LIST_MEMBER, sizeof(gdiWellListMember_t), sizes.wells);
+    add(GDI_CLASS_FAULT_PLANE, sizeof(gdiFaultPlane_t), sizes.faults);
+    add(GDI_CLASS_FAULT_SEGMENT, sizeof(gdiFaultSegment_t), sizes.faults * sizes.segmentsPerFault);
+    sqlite3_finalize(insert);
+    const bool committed = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return committed;
+}
+
+/// Reads the catalogue through the DevKit calls from a cold open; returns the rows.
+long long readCatalogue()
+{
+    int status = 0;
+    prjOpen("BIG", 0, &status);
+    if (status != 0)
+        return -1;
+    long long rows = 0;
+    int count = 0;
+    void* wells = nullptr;
+    void* lists = nullptr;
+    if (gdiReadSet(GDI_CLASS_WELL, &count, &wells) == 0)
+        rows += count;
+    gdiFree(wells);
+    int listCount = 0;
+    gdiReadSet(GDI_CLASS_WELL_LIST, &listCount, &lists);
+    for (int i = 0; i < listCount; ++i) {
+        void* members = nullptr;
+        if (gdiReadSubset(GDI_CLASS_WELL_LIST, static_cast<gdiWellList_t*>(lists) + i, GDI_CLASS_WELL, &count,
+                          &members) == 0)
+            rows += count;
+        gdiFree(members);
+    }
+    gdiFree(lists);
+    int surveyCount = 0;
+    void* surveys = nullptr;
+    gdiReadSet(GDI_CLASS_3D_SURVEY, &surveyCount, &surveys);
+    for (int i = 0; i < surveyCount; ++i) {
+        void* sets = nullptr;
+        if (gdiReadSubset(GDI_CLASS_3D_SURVEY, static_cast<gdi3dSurvey_t*>(surveys) + i, GDI_CLASS_SEISMIC_DATA_SET,
+                          &count, &sets) == 0)
+            rows += count;
+        gdiFree(sets);
+    }
+    gdiFree(surveys);
+    int planeCount = 0;
+    void* planes = nullptr;
+    gdiReadSet(GDI_CLASS_FAULT_PLANE, &planeCount, &planes);
+    for (int i = 0; i < planeCount; ++i) {
+        if (gdiCountSubset(GDI_CLASS_FAULT_PLANE, static_cast<gdiFaultPlane_t*>(planes) + i, GDI_CLASS_FAULT_SEGMENT,
+                           &count) == 0)
+            rows += count;
+    }
+    gdiFree(planes);
+    prjClose();
+    return rows;
+}
+
+/// The baseline: every record of the same classes, one query per class.
+long long readWithSql(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return -1;
+    long long rows = 0;
+    std::vector<std::vector<char>> records;
+    for (int classId : {GDI_CLASS_WELL, GDI_CLASS_WELL_LIST, GDI_CLASS_WELL_LIST_MEMBER, GDI_CLASS_3D_SURVEY,
+                        GDI_CLASS_SEISMIC_DATA_SET, GDI_CLASS_FAULT_PLANE, GDI_CLASS_FAULT_SEGMENT}) {
+        sqlite3_stmt* select = nullptr;
+        sqlite3_prepare_v2(db, "SELECT rid, data FROM RECORDS WHERE class = ? ORDER BY rid", -1, &select, nullptr);
+        sqlite3_bind_int(select, 1, classId);
+        while (sqlite3_step(select) == SQLITE_ROW) {
+            const char* data = static_cast<const char*>(sqlite3_column_blob(select, 1));
+            records.emplace_back(data, data + sqlite3_column_bytes(select, 1));
+            ++rows;
+        }
+        sqlite3_finalize(select);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+int argumentValue(const QStringList& arguments, const QString& name, int fallback)
+{
+    const int index = arguments.indexOf(name);
+    return index >= 0 && index + 1 < arguments.size() ? arguments[index + 1].toInt() : fallback;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    Sizes sizes;
+    sizes.wells = std::max(1, argumentValue(arguments, "--wells", sizes.wells));
+    sizes.lists = std::max(1, argumentValue(arguments, "--lists", sizes.lists));
+    sizes.surveys = argumentValue(arguments, "--surveys", sizes.surveys);
+    sizes.faults = argumentValue(arguments, "--faults", sizes.faults);
+
+    const QString folder = bench::workFolder("bench-owdevkit-records");
+    if (bench::sizeForDisk(folder, 256ull << 20) == 0)
+        return 1;
+    const std::string home = (folder + "/openworks").toStdString();
+    owsim::setHomeOverride(home);
+    std::string error;
+    if (!owsim::createHome(home, &error) || !owsim::createDistrict(home, "Bench", true, &error) ||
+        !owsim::createProject(home, "Bench", "BIG", owsim::MeasurementSystem::Metric, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (owinit() != 0 || gdiInit() != 0 || prjSetSysDistrict("Bench") != 0)
+        return 1;
+    std::printf("%d wells in %d lists, %d surveys of %d data sets, %d faults of %d segments\n", sizes.wells,
+                sizes.lists, sizes.surveys, sizes.dataSetsPerSurvey, sizes.faults, sizes.segmentsPerFault);
+    int status = 0;
+    prjOpen("BIG", 0, &status);
+    bool populated = false;
+    const double addSeconds = bench::secondsOf([&] { populated = status == 0 && populate(sizes); });
+    if (!populated)
+        return 1;
+    const std::string sqlPath = (folder + "/baseline.db").toStdString();
+    bool inserted = false;
+    const double insertSeconds = bench::secondsOf([&] { inserted = insertWithSql(sqlPath, sizes); });
+    if (!inserted)
+        return 1;
+    bench::reportRatio("Add the records (gdiAdd with key checks vs plain SQL inserts)", addSeconds, insertSeconds,
+                       false);
+
+    // Every well by its key, from the warm cache of the open project.
+    int found = 0;
+    const double readSeconds = bench::secondsOf([&] {
+        for (int w = 0; w < sizes.wells; ++w) {
+            gdiWell_t well;
+            gdiInitiateObject(GDI_CLASS_WELL, 1, &well);
+            setText(well.wellKey, "W" + std::to_string(w));
+            found += gdiRead(GDI_CLASS_WELL, &well) == 0 ? 1 : 0;
+        }
+    });
+    prjClose();
+    char districtPath[1024] = {};
+    lgcGetPathFromDistrict("Bench", districtPath, int(sizeof districtPath));
+    const std::string projectPath = std::string(districtPath) + "/BIG/project.db";
+    int lookedUp = 0;
+    const double lookupSeconds = bench::secondsOf([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(projectPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* select = nullptr;
+        sqlite3_prepare_v2(db, "SELECT data FROM RECORDS WHERE rid = ?", -1, &select, nullptr);
+        const long long firstWell = 1 + sizes.surveys * (1 + sizes.dataSetsPerSurvey) + sizes.lists;
+        for (int w = 0; w < sizes.wells; ++w) {
+            sqlite3_bind_int64(select, 1, firstWell + 2 * w);
+            if (sqlite3_step(select) == SQLITE_ROW) {
+                gdiWell_t well;
+                std::memcpy(&well, sqlite3_column_blob(select, 0), sizeof well);
+                lookedUp += 1;
+            }
+            sqlite3_reset(select);
+        }
+        sqlite3_finalize(select);
+        sqlite3_close(db);
+    });
+    std::printf("Wells read by key: %d of %d (baseline %d)\n", found, sizes.wells, lookedUp);
+    bench::reportRatio("Read every well by key (gdiRead vs SQL by row id)", readSeconds, lookupSeconds, false);
+
+    long long rows = 0;
+    long long baselineRows = 0;
+    const double catalogueSeconds = bench::bestSecondsOf(3, [&] { rows = readCatalogue(); });
+    const double sqlSeconds = bench::bestSecondsOf(3, [&] { baselineRows = readWithSql(projectPath); });
+    std::printf("Catalogue records: %lld (baseline %lld)\n", rows, baselineRows);
+    bench::reportRatio("Cold open and catalogue reads (DevKit calls vs one SQL query per class)", catalogueSeconds,
+                       sqlSeconds, false);
+    std::printf("Peak resident memory: %.1f MiB\n", double(bench::peakResidentBytes()) / (1 << 20));
+    gdiClose();
+    QDir(folder).removeRecursively();
+    return 0;
+}
