@@ -10,6 +10,7 @@
 //   bench_owdevkit_records [--wells N] [--lists N] [--surveys N] [--faults N]
 
 #include "benchsupport.h"
+#include "catalogueseed.h"
 #include "owdevkit.h"
 #include "owsim.h"
 
@@ -27,87 +28,8 @@
 
 namespace
 {
-struct Sizes
-{
-    int wells = 20000;
-    int lists = 200;
-    int surveys = 200;
-    int dataSetsPerSurvey = 5;
-    int faults = 500;
-    int segmentsPerFault = 4;
-};
 
-template <size_t N>
-void setText(char (&field)[N], const std::string& text)
-{
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(N - 1, text.size()));
-}
-
-bool ok(int status, const char* what)
-{
-    if (status != 0)
-        std::fprintf(stderr, "%s failed: %d %s\n", what, status, gdiErrorMessage(status));
-    return status == 0;
-}
-
-bool populate(const Sizes& sizes)
-{
-    for (int s = 0; s < sizes.surveys; ++s) {
-        gdi3dSurvey_t survey;
-        gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
-        setText(survey.name, "Survey " + std::to_string(s));
-        survey.lineCount = survey.traceCount = 10;
-        if (!ok(gdiAdd(GDI_CLASS_3D_SURVEY, &survey), "survey"))
-            return false;
-        for (int d = 0; d < sizes.dataSetsPerSurvey; ++d) {
-            gdiSeismicDataSet_t set;
-            gdiInitiateObject(GDI_CLASS_SEISMIC_DATA_SET, 1, &set);
-            set.surveyId = survey.id;
-            setText(set.name, "Data set " + std::to_string(d));
-            if (!ok(gdiAdd(GDI_CLASS_SEISMIC_DATA_SET, &set), "data set"))
-                return false;
-        }
-    }
-    std::vector<int> listIds;
-    for (int l = 0; l < sizes.lists; ++l) {
-        gdiWellList_t list;
-        gdiInitiateObject(GDI_CLASS_WELL_LIST, 1, &list);
-        setText(list.name, "List " + std::to_string(l));
-        if (!ok(gdiAdd(GDI_CLASS_WELL_LIST, &list), "well list"))
-            return false;
-        listIds.push_back(list.id);
-    }
-    for (int w = 0; w < sizes.wells; ++w) {
-        gdiWell_t well;
-        gdiInitiateObject(GDI_CLASS_WELL, 1, &well);
-        setText(well.wellKey, "W" + std::to_string(w));
-        setText(well.uwi, "UWI-" + std::to_string(w));
-        if (!ok(gdiAdd(GDI_CLASS_WELL, &well), "well"))
-            return false;
-        gdiWellListMember_t member;
-        gdiInitiateObject(GDI_CLASS_WELL_LIST_MEMBER, 1, &member);
-        member.wellListId = listIds[size_t(w % sizes.lists)];
-        setText(member.wellKey, "W" + std::to_string(w));
-        if (!ok(gdiAdd(GDI_CLASS_WELL_LIST_MEMBER, &member), "membership"))
-            return false;
-    }
-    for (int f = 0; f < sizes.faults; ++f) {
-        gdiFaultPlane_t plane;
-        gdiInitiateObject(GDI_CLASS_FAULT_PLANE, 1, &plane);
-        setText(plane.name, "Fault " + std::to_string(f));
-        if (!ok(gdiAdd(GDI_CLASS_FAULT_PLANE, &plane), "fault"))
-            return false;
-        for (int s = 0; s < sizes.segmentsPerFault; ++s) {
-            gdiFaultSegment_t segment;
-            gdiInitiateObject(GDI_CLASS_FAULT_SEGMENT, 1, &segment);
-            segment.planeId = plane.id;
-            if (!ok(gdiAdd(GDI_CLASS_FAULT_SEGMENT, &segment), "segment"))
-                return false;
-        }
-    }
-    return ok(gdiCommit(), "commit");
-}
+using Sizes = CatalogueSizes;
 
 /// The same number of blobs of the same sizes, inserted with plain SQLite.
 bool insertWithSql(const std::string& path, const Sizes& sizes)
@@ -138,6 +60,8 @@ bool insertWithSql(const std::string& path, const Sizes& sizes)
     add(GDI_CLASS_WELL_LIST_MEMBER, sizeof(gdiWellListMember_t), sizes.wells);
     add(GDI_CLASS_FAULT_PLANE, sizeof(gdiFaultPlane_t), sizes.faults);
     add(GDI_CLASS_FAULT_SEGMENT, sizeof(gdiFaultSegment_t), sizes.faults * sizes.segmentsPerFault);
+    add(GDI_CLASS_HORIZON_CATALOG, sizeof(gdiHorizonCatalog_t), sizes.horizons);
+    add(GDI_CLASS_SURFACE, sizeof(gdiSurface_t), sizes.surfaces);
     sqlite3_finalize(insert);
     const bool committed = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
@@ -216,11 +140,6 @@ long long readWithSql(const std::string& path)
     return rows;
 }
 
-int argumentValue(const QStringList& arguments, const QString& name, int fallback)
-{
-    const int index = arguments.indexOf(name);
-    return index >= 0 && index + 1 < arguments.size() ? arguments[index + 1].toInt() : fallback;
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -251,7 +170,7 @@ int main(int argc, char** argv)
     int status = 0;
     prjOpen("BIG", 0, &status);
     bool populated = false;
-    const double addSeconds = bench::secondsOf([&] { populated = status == 0 && populate(sizes); });
+    const double addSeconds = bench::secondsOf([&] { populated = status == 0 && populateCatalogue(sizes); });
     if (!populated)
         return 1;
     const std::string sqlPath = (folder + "/baseline.db").toStdString();
@@ -268,7 +187,7 @@ int main(int argc, char** argv)
         for (int w = 0; w < sizes.wells; ++w) {
             gdiWell_t well;
             gdiInitiateObject(GDI_CLASS_WELL, 1, &well);
-            setText(well.wellKey, "W" + std::to_string(w));
+            setRecordText(well.wellKey, "W" + std::to_string(w));
             found += gdiRead(GDI_CLASS_WELL, &well) == 0 ? 1 : 0;
         }
     });
@@ -302,7 +221,7 @@ int main(int argc, char** argv)
     long long baselineRows = 0;
     const double catalogueSeconds = bench::bestSecondsOf(3, [&] { rows = readCatalogue(); });
     const double sqlSeconds = bench::bestSecondsOf(3, [&] { baselineRows = readWithSql(projectPath); });
-    std::printf("Catalogue records: %lld (baseline %lld)\n", rows, baselineRows);
+    std::printf("Catalogue rows returned: %lld (baseline reads %lld records)\n", rows, baselineRows);
     bench::reportRatio("Cold open and catalogue reads (DevKit calls vs one SQL query per class)", catalogueSeconds,
                        sqlSeconds, false);
     std::printf("Peak resident memory: %.1f MiB\n", double(bench::peakResidentBytes()) / (1 << 20));

@@ -114,8 +114,14 @@ ZRExchangeContext ZROpenworksExchangeDialog::exchangeContext()
     context.unitTable = m_unitTable;
     context.parent = this;
     context.hostFolderChanged = [this](int objectType) {
+        // The category listing that type is rescanned whole (volumes of type 1
+        // and 36 share one), without repainting half-way.
+        if (m_hostTreeWidget)
+            m_hostTreeWidget->setUpdatesEnabled(false);
         m_hostTree->reloadObjectType(objectType);
         m_hostTree->setCurrentObjectType(objectType);
+        if (m_hostTreeWidget)
+            m_hostTreeWidget->setUpdatesEnabled(true);
     };
     return context;
 }

@@ -2,6 +2,7 @@
 
 #include "ensuredistrictdatafolder.h"
 #include "exchangefixture.h"
+#include "recordinglogger.h"
 #include "filelogger.h"
 #include "messagemanager.h"
 #include "owdevkit.h"
@@ -59,24 +60,6 @@ public:
         void close(int) override { delete this; }
     };
     VsProgressBarAbstract* createProgressBar(int) override { return new Window; }
-};
-
-/// Keeps every message handed to it.
-class RecordingLogger : public IMessageLogger
-{
-public:
-    void log(int drawType, const std::string& text, bool) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        lines.append(QString::number(drawType) + "|" + QString::fromStdString(text));
-    }
-    QStringList snapshot()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return lines;
-    }
-    std::mutex mutex;
-    QStringList lines;
 };
 
 QStringList columnTexts(const QAbstractItemModel* model, int column)

@@ -2,6 +2,7 @@
 // volumes compared sample by sample with the data set files read by segyio.
 
 #include "exchangefixture.h"
+#include "recordinglogger.h"
 #include "messagemanager.h"
 #include "owdevkit.h"
 #include "owfaults.h"
@@ -10,6 +11,7 @@
 #include "zrdialogexchangeui.h"
 #include "zreventbus.h"
 #include "zropenworksexchangedialog.h"
+#include "zrprojectbrowsermodel.h"
 #include "zropenworksfileexistsdialog.h"
 #include "zropenworksprojectbrowser.h"
 #include "zropenworkssortfilterproxymodel.h"
@@ -36,24 +38,6 @@
 
 namespace
 {
-
-/// Keeps every event-bus message as "drawType|text".
-class RecordingLogger : public IMessageLogger
-{
-public:
-    void log(int drawType, const std::string& text, bool) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        lines.append(QString::number(drawType) + "|" + QString::fromStdString(text));
-    }
-    QStringList snapshot()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return lines;
-    }
-    std::mutex mutex;
-    QStringList lines;
-};
 
 /// Progress windows that record what they were given and cancel the top-level
 /// bar once the sub-bar titled `label` has been advanced `cancelAfter` + 1
@@ -342,6 +326,13 @@ void TestSurveyImport::timeAndDepthDataSets()
     QCOMPARE(m_ui->fileConflicts.size(), 0);
     const QString timePath = volumeFolder() + "/NS Time Full";
     const QString depthPath = volumeFolder() + "/NS Depth";
+    // The host tree shows the new volumes at once, in its volume category.
+    QStringList listed;
+    for (const QModelIndex& item : m_dialog->hostTree()->volumeItems())
+        listed.append(item.data(ZRProjectBrowserModel::PathRole).toString());
+    QVERIFY2(listed.contains(QDir::toNativeSeparators(timePath)), qPrintable(listed.join(", ")));
+    QVERIFY(listed.contains(QDir::toNativeSeparators(depthPath)));
+    QCOMPARE(m_dialog->hostCategoryName(), QStringLiteral("Volume"));
     checkVolume(timePath, "NS Time Full", true);
     checkVolume(depthPath, "NS Depth", true);
     QString error;

@@ -710,6 +710,10 @@ void TestOwDevkitCache::changesSeenAtOnce()
     QCOMPARE(addMember(listIds.at(duplicateMember[0]), duplicateMember.mid(2).toLatin1()), -GDI_DUPLICATE);
     QVERIFY(addWell(freeWell.toLatin1()) > 0);
     QVERIFY(addMember(listIds.at(freeMember[0]), freeMember.mid(2).toLatin1()) > 0);
+    gdiWell_t renamed = wellByKey(freeWell.toLatin1().constData(), &status);
+    QCOMPARE(status, 0);
+    setText(renamed.wellKey, duplicateWell.toLatin1().constData());
+    QCOMPARE(gdiUpdate(GDI_CLASS_WELL, &renamed), GDI_DUPLICATE);
     if (change == RenameWellKey) {
         gdiWell_t readded = wellByKey("K3", &status);
         QCOMPARE(status, 0);
@@ -835,6 +839,10 @@ void TestOwDevkitCache::otherProcessChanges()
 
     // Another process adds a survey while the project stays open here.
     QVERIFY(run({"load-segy", "--file", TestEnvironment::sharedDataPath() + "/segy/small.sgy", "--survey", "Loaded"}));
+    gdi3dSurvey_t sameName;
+    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &sameName);
+    setText(sameName.name, "Loaded");
+    QCOMPARE(gdiAdd(GDI_CLASS_3D_SURVEY, &sameName), GDI_DUPLICATE);
     const Records surveys = readSet(GDI_CLASS_3D_SURVEY);
     QCOMPARE(surveys.size(), size_t(1));
     QCOMPARE(text(as<gdi3dSurvey_t>(surveys[0]).name), QByteArray("Loaded"));

@@ -23,12 +23,22 @@ const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS UNITS(unit_type INTEGER PRIMARY KEY, unit_id INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS INTERPRETERS(name TEXT PRIMARY KEY);";
 
-/// Prepared statement that finalizes itself.
+/// Prepared statement that finalizes itself, or a statement kept by the store
+/// that is reset and unbound after use.
 class Statement
 {
 public:
     Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    explicit Statement(sqlite3_stmt* kept) : m_stmt(kept), m_kept(true) {}
+    ~Statement()
+    {
+        if (!m_kept) {
+            sqlite3_finalize(m_stmt);
+        } else if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     bool ok() const { return m_stmt != nullptr; }
@@ -43,6 +53,7 @@ public:
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_kept = false;
 };
 
 void blobOf(sqlite3_stmt* stmt, int column, std::vector<char>* out)
@@ -119,8 +130,25 @@ void ProjectStore::close()
     m_cache.clear();
     sqlite3_finalize(m_dataVersionQuery);
     m_dataVersionQuery = nullptr;
+    for (const auto& entry : m_prepared)
+        sqlite3_finalize(entry.second);
+    m_prepared.clear();
     sqlite3_close(m_db);
     m_db = nullptr;
+}
+
+sqlite3_stmt* ProjectStore::prepared(const char* sql)
+{
+    const auto it = m_prepared.find(sql);
+    if (it != m_prepared.end())
+        return it->second;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    m_prepared.emplace(sql, statement);
+    return statement;
 }
 
 bool ProjectStore::exec(const char* sql)
@@ -257,7 +285,7 @@ const RecordCache::Table* ProjectStore::table(int classId)
     }
     if (const RecordCache::Table* cached = m_cache.table(classId))
         return cached;
-    Statement select(m_db, "SELECT rid, data FROM RECORDS WHERE class = ? ORDER BY rid");
+    Statement select(prepared("SELECT rid, data FROM RECORDS WHERE class = ? ORDER BY rid"));
     if (!select.ok()) {
         m_error = sqlite3_errmsg(m_db);
         return nullptr;
@@ -287,7 +315,7 @@ const std::vector<RecordCache::Ref>& ProjectStore::candidates(int classId, const
 
 bool ProjectStore::record(long long rid, int* classId, std::vector<char>* data)
 {
-    Statement select(m_db, "SELECT class, data FROM RECORDS WHERE rid = ?");
+    Statement select(prepared("SELECT class, data FROM RECORDS WHERE rid = ?"));
     select.bind(1, rid);
     if (select.step() != SQLITE_ROW)
         return false;
@@ -300,7 +328,7 @@ bool ProjectStore::insert(int classId, std::vector<char>& data, int idOffset, lo
 {
     if (!begin())
         return false;
-    Statement insert(m_db, "INSERT INTO RECORDS(class, data) VALUES(?, ?)");
+    Statement insert(prepared("INSERT INTO RECORDS(class, data) VALUES(?, ?)"));
     insert.bind(1, classId);
     insert.bindBlob(2, data.data(), static_cast<long long>(data.size()));
     if (insert.step() != SQLITE_DONE)
@@ -326,7 +354,7 @@ bool ProjectStore::update(long long rid, const std::vector<char>& data)
 
 bool ProjectStore::updateRow(long long rid, const std::vector<char>& data)
 {
-    Statement update(m_db, "UPDATE RECORDS SET data = ? WHERE rid = ?");
+    Statement update(prepared("UPDATE RECORDS SET data = ? WHERE rid = ?"));
     update.bindBlob(1, data.data(), static_cast<long long>(data.size()));
     update.bind(2, rid);
     if (update.step() != SQLITE_DONE)
@@ -338,9 +366,9 @@ bool ProjectStore::remove(long long rid)
 {
     if (!begin())
         return false;
-    Statement removeRecord(m_db, "DELETE FROM RECORDS WHERE rid = ?");
+    Statement removeRecord(prepared("DELETE FROM RECORDS WHERE rid = ?"));
     removeRecord.bind(1, rid);
-    Statement removeVectors(m_db, "DELETE FROM VECTORS WHERE rid = ?");
+    Statement removeVectors(prepared("DELETE FROM VECTORS WHERE rid = ?"));
     removeVectors.bind(1, rid);
     if (removeRecord.step() != SQLITE_DONE || removeVectors.step() != SQLITE_DONE)
         return writeFailed();
@@ -352,7 +380,7 @@ bool ProjectStore::putVector(long long rid, int fieldId, const void* data, long 
 {
     if (!begin())
         return false;
-    Statement put(m_db, "INSERT OR REPLACE INTO VECTORS(rid, field, data) VALUES(?, ?, ?)");
+    Statement put(prepared("INSERT OR REPLACE INTO VECTORS(rid, field, data) VALUES(?, ?, ?)"));
     put.bind(1, rid);
     put.bind(2, fieldId);
     put.bindBlob(3, data, bytes);
@@ -363,7 +391,7 @@ bool ProjectStore::putVector(long long rid, int fieldId, const void* data, long 
 
 bool ProjectStore::vector(long long rid, int fieldId, std::vector<char>* data, bool* found)
 {
-    Statement select(m_db, "SELECT data FROM VECTORS WHERE rid = ? AND field = ?");
+    Statement select(prepared("SELECT data FROM VECTORS WHERE rid = ? AND field = ?"));
     select.bind(1, rid);
     select.bind(2, fieldId);
     const int rc = select.step();
@@ -452,7 +480,7 @@ bool ProjectStore::setMeta(const std::string& key, const std::string& value)
 
 int ProjectStore::unitFor(int unitType)
 {
-    Statement select(m_db, "SELECT unit_id FROM UNITS WHERE unit_type = ?");
+    Statement select(prepared("SELECT unit_id FROM UNITS WHERE unit_type = ?"));
     select.bind(1, unitType);
     if (select.step() == SQLITE_ROW)
         return sqlite3_column_int(select.get(), 0);

@@ -2,6 +2,7 @@
 
 #include "recordcache.h"
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,6 +99,9 @@ public:
 
 private:
     bool exec(const char* sql);
+    /// A statement prepared once per open database (sql is a literal), reset by
+    /// its Statement guard after each use; nullptr when it cannot be prepared.
+    sqlite3_stmt* prepared(const char* sql);
     void finishFiles(bool committed);
     /// Records the SQLite error of a failed write and forgets the cache.
     bool writeFailed();
@@ -112,6 +116,7 @@ private:
     bool m_inTransaction = false;
     RecordCache m_cache;
     sqlite3_stmt* m_dataVersionQuery = nullptr;
+    std::map<std::string, sqlite3_stmt*> m_prepared;
     long long m_dataVersion = -1;
     unsigned m_changeCounter = 0;
     bool m_counterKnown = false;

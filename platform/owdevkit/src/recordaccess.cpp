@@ -106,10 +106,7 @@ void prepareSpecial(int classId, void* record)
         }
     }
 }
-} // namespace
 
-namespace
-{
 using Ref = RecordAccess::Ref;
 
 bool sameFields(const std::vector<const RecordCatalog::Field*>& fields, const void* example,
