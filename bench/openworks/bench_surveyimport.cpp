@@ -6,6 +6,7 @@
 // Each run is a child process of this program, so that its peak memory is its own.
 
 #include "benchsupport.h"
+#include "catalogueseed.h"
 #include "owdevkit.h"
 #include "owsim.h"
 #include "zrexchangecontext.h"
@@ -48,53 +49,7 @@ bool openProject(const std::string& home)
 /// A "TRACE" survey of `lines` lines and its data set of synthetic traces.
 bool createDataSet(int lines, std::string* fileName, int* dataSetId)
 {
-    gdi3dSurvey_t survey;
-    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
-    std::strcpy(survey.name, kSurvey);
-    std::strcpy(survey.orientation, "TRACE");
-    survey.firstLine = 1;
-    survey.lastLine = lines;
-    survey.firstTrace = 1;
-    survey.lastTrace = kTracesPerLine;
-    survey.lineCount = lines;
-    survey.traceCount = kTracesPerLine;
-    const double corners[8] = {0, 0, 0, 25.0 * lines, 12.5 * kTracesPerLine, 25.0 * lines, 12.5 * kTracesPerLine, 0};
-    std::memcpy(survey.corner, corners, sizeof(corners));
-    if (gdiAdd(GDI_CLASS_3D_SURVEY, &survey) != 0 || gdiCommit() != 0)
-        return false;
-    int status = -1, type = 3;
-    const int length = int(std::strlen(kSurvey)), write = 3, one = 1, zero = 0;
-    prjin2_(&status, &type, kSurvey, &length);
-    dm3dControlBlock_t cb{};
-    cb.firstX = 1;
-    cb.lastX = kTracesPerLine;
-    cb.firstY = 1;
-    cb.lastY = lines;
-    cb.samplesPerTrace = kSamples;
-    cb.sampleInterval = 2.0f;
-    cb.verticalEnd = 2.0f * kSamples;
-    cb.domain = 1;
-    char name[DM3D_FILE_NAME_SIZE];
-    if (status == 0)
-        dm3d_crt_ds_(kDataSet, "UNKNOWN", &cb, name, &status);
-    if (status == 0)
-        dm3dop_(name, &cb, &write, &status);
-    std::vector<float> trace(kSamples);
-    const float noScale = 0.0f;
-    int flags = 0;
-    for (int y = 1; y <= lines && status == 0; ++y) {
-        for (int x = 1; x <= kTracesPerLine && status == 0; ++x) {
-            for (int s = 0; s < kSamples; ++s)
-                trace[size_t(s)] = std::sin(0.01f * float(s) + 0.1f * float(x)) * float(y);
-            dm3dtr_(&cb, &x, &y, &one, &kSamples, &one, &zero, trace.data(), &noScale, &status, &flags);
-        }
-    }
-    *dataSetId = cb.dataSetId;
-    int closeStatus = 0;
-    dm3dcl_(&cb, &zero, &closeStatus);
-    prjend_(&type, &zero);
-    *fileName = name;
-    return status == 0 && closeStatus == 0 && gdiCommit() == 0;
+    return createSyntheticDataSet(kSurvey, kDataSet, lines, kTracesPerLine, kSamples, fileName, dataSetId);
 }
 
 void readWholeFile(const QString& path)

@@ -3,6 +3,7 @@
 #include "owdevkit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -139,4 +140,57 @@ int argumentValue(const QStringList& arguments, const QString& name, int fallbac
 {
     const int index = arguments.indexOf(name);
     return index >= 0 && index + 1 < arguments.size() ? arguments[index + 1].toInt() : fallback;
+}
+
+bool createSyntheticDataSet(const char* surveyName, const char* dataSetName, int lines, int tracesPerLine,
+                            int samples, std::string* fileName, int* dataSetId)
+{
+    gdi3dSurvey_t survey;
+    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
+    setRecordText(survey.name, surveyName);
+    setRecordText(survey.orientation, "TRACE");
+    survey.firstLine = 1;
+    survey.lastLine = lines;
+    survey.firstTrace = 1;
+    survey.lastTrace = tracesPerLine;
+    survey.lineCount = lines;
+    survey.traceCount = tracesPerLine;
+    const double corners[8] = {0, 0, 0, 25.0 * lines, 12.5 * tracesPerLine, 25.0 * lines, 12.5 * tracesPerLine, 0};
+    std::memcpy(survey.corner, corners, sizeof(corners));
+    if (!check(gdiAdd(GDI_CLASS_3D_SURVEY, &survey), "survey") || !check(gdiCommit(), "commit"))
+        return false;
+    int status = -1, type = 3;
+    const int length = int(std::strlen(surveyName)), write = 3, one = 1, zero = 0;
+    prjin2_(&status, &type, surveyName, &length);
+    dm3dControlBlock_t cb{};
+    cb.firstX = 1;
+    cb.lastX = tracesPerLine;
+    cb.firstY = 1;
+    cb.lastY = lines;
+    cb.samplesPerTrace = samples;
+    cb.sampleInterval = 2.0f;
+    cb.verticalEnd = 2.0f * float(samples);
+    cb.domain = 1;
+    char name[DM3D_FILE_NAME_SIZE] = {};
+    if (status == 0)
+        dm3d_crt_ds_(dataSetName, "UNKNOWN", &cb, name, &status);
+    if (status == 0)
+        dm3dop_(name, &cb, &write, &status);
+    std::vector<float> trace(static_cast<size_t>(samples));
+    const float noScale = 0.0f;
+    int flags = 0;
+    for (int y = 1; y <= lines && status == 0; ++y) {
+        for (int x = 1; x <= tracesPerLine && status == 0; ++x) {
+            for (int s = 0; s < samples; ++s)
+                trace[size_t(s)] = std::sin(0.01f * float(s) + 0.1f * float(x)) * float(y);
+            dm3dtr_(&cb, &x, &y, &one, &samples, &one, &zero, trace.data(), &noScale, &status, &flags);
+        }
+    }
+    if (dataSetId)
+        *dataSetId = cb.dataSetId;
+    int closeStatus = 0;
+    dm3dcl_(&cb, &zero, &closeStatus);
+    prjend_(&type, &zero);
+    *fileName = name;
+    return status == 0 && closeStatus == 0 && gdiCommit() == 0;
 }

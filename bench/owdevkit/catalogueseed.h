@@ -26,6 +26,13 @@ struct CatalogueSizes
 /// on standard error) when a call fails.
 bool populateCatalogue(const CatalogueSizes& sizes);
 
+/// A "TRACE" survey of `lines` lines of `tracesPerLine` traces and one data set
+/// of synthetic traces of `samples` IEEE floats, written through the seismic
+/// calls into the open project and committed. Gives the data set's file name
+/// and id.
+bool createSyntheticDataSet(const char* surveyName, const char* dataSetName, int lines, int tracesPerLine,
+                            int samples, std::string* fileName, int* dataSetId);
+
 /// Copies text into a fixed-size record field, cut to fit.
 template <size_t N>
 void setRecordText(char (&field)[N], const std::string& text)

@@ -3,8 +3,10 @@
 #include "iconxpmhandler.h"
 #include "owsim.h"
 #include "zrlogdatabase.h"
+#include "zropenworksexchangedialog.h"
 #include "zrproject.h"
 #include "zrprojectscanner.h"
+#include "zrscriptedexchangeui.h"
 
 #include <QDir>
 
@@ -53,4 +55,14 @@ QString ExchangeFixture::makeHostProject(const QString& name)
     if (!ZRProjectScanner::addToProjectList(m_listPath, {QDir::toNativeSeparators(path)}, &added, &error))
         return QString();
     return path;
+}
+
+ZROpenworksExchangeDialog* ExchangeFixture::makeDialog(ZRScriptedExchangeUi*& ui)
+{
+    auto* dialog = new ZROpenworksExchangeDialog(m_listPath, m_project.get(), m_wellDatabase.get());
+    auto scripted = std::make_unique<ZRScriptedExchangeUi>();
+    ui = scripted.get();
+    dialog->setUi(std::move(scripted));
+    dialog->show();
+    return dialog;
 }

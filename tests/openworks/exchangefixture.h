@@ -10,7 +10,9 @@
 #include <memory>
 
 class ZRLogDatabase;
+class ZROpenworksExchangeDialog;
 class ZRProject;
+class ZRScriptedExchangeUi;
 
 class ExchangeFixture
 {
@@ -25,6 +27,10 @@ public:
     QString makeHostProject(const QString& name);
     /// The project-list file naming every host project made so far.
     QString projectListPath() const { return m_listPath; }
+
+    /// A shown exchange window on the start-up host project, answering through a
+    /// scripted user interface (given back in ui). The caller deletes the window.
+    ZROpenworksExchangeDialog* makeDialog(ZRScriptedExchangeUi*& ui);
 
     /// The start-up host project and its loaded well database.
     ZRProject& project() { return *m_project; }

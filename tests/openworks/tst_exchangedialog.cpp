@@ -130,12 +130,7 @@ void TestExchangeDialog::cleanup()
 
 ZROpenworksExchangeDialog* TestExchangeDialog::makeDialog()
 {
-    m_dialog = new ZROpenworksExchangeDialog(m_fixture->projectListPath(), &m_fixture->project(),
-                                             m_fixture->wellDatabase());
-    auto ui = std::make_unique<ZRScriptedExchangeUi>();
-    m_ui = ui.get();
-    m_dialog->setUi(std::move(ui));
-    m_dialog->show();
+    m_dialog = m_fixture->makeDialog(m_ui);
     return m_dialog;
 }
 

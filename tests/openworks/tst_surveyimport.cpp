@@ -223,12 +223,7 @@ void TestSurveyImport::cleanup()
 
 ZROpenworksExchangeDialog* TestSurveyImport::openDialog()
 {
-    m_dialog = new ZROpenworksExchangeDialog(m_fixture->projectListPath(), &m_fixture->project(),
-                                             m_fixture->wellDatabase());
-    auto ui = std::make_unique<ZRScriptedExchangeUi>();
-    m_ui = ui.get();
-    m_dialog->setUi(std::move(ui));
-    m_dialog->show();
+    m_dialog = m_fixture->makeDialog(m_ui);
     m_dialog->districtCombo()->setCurrentText(ExchangeFixture::District);
     m_dialog->projectCombo()->setCurrentText(ExchangeFixture::Project);
     m_dialog->projectBrowser()->setCategoryById(ZROpenworksProjectBrowser::Surveys);
