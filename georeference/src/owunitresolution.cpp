@@ -6,19 +6,32 @@
 namespace georef
 {
 
+namespace
+{
+QString unitName(int owUnitId)
+{
+    int status = 0;
+    const char* name = untGetUnitName(owUnitId, &status);
+    return QString::fromUtf8(name ? name : "");
+}
+} // namespace
+
 int hostUnitFromOpenWorks(int owUnitId)
 {
     const int unit = hostUnitForOpenWorksId(owUnitId);
     if (unit != NoUnit)
         return unit;
-    int status = 0;
-    const char* name = untGetUnitName(owUnitId, &status);
     ZREventBus::sendMessage(eDrawError,
-                            QStringLiteral("Unsupported unit %1. Unit id: %2")
-                                .arg(QString::fromUtf8(name ? name : ""))
-                                .arg(owUnitId),
+                            QStringLiteral("Unsupported unit %1. Unit id: %2").arg(unitName(owUnitId)).arg(owUnitId),
                             false);
     return NoUnit;
+}
+
+QString unsupportedUnitQuestion(int owUnitId)
+{
+    return QStringLiteral(
+               "Unit <b>%1</b> is not supported by Velostrat. Please select the unit you want to convert it to.")
+        .arg(unitName(owUnitId));
 }
 
 } // namespace georef

@@ -80,12 +80,7 @@ int projectUnitForType(QWidget* parent, int owUnitType, const QList<int>& candid
     const int unit = hostUnitFromOpenWorks(unitId);
     if (unit != NoUnit)
         return unit;
-    int status = 0;
-    const char* unitName = untGetUnitName(unitId, &status);
-    const QString message =
-        QStringLiteral("Unit <b>%1</b> is not supported by Velostrat. Please select the unit you want to convert it to.")
-            .arg(QString::fromUtf8(unitName ? unitName : ""));
-    return selectUnit(candidates, message, parent);
+    return selectUnit(candidates, unsupportedUnitQuestion(unitId), parent);
 }
 
 } // namespace georef

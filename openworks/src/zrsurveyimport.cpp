@@ -74,12 +74,7 @@ int projectUnitForType(const ZRExchangeContext& context, int owUnitType, int kin
         return unit;
     if (!context.ui)
         return NoUnit;
-    int status = 0;
-    const char* unitName = untGetUnitName(unitId, &status);
-    const QString message =
-        QStringLiteral("Unit <b>%1</b> is not supported by Velostrat. Please select the unit you want to convert it to.")
-            .arg(QString::fromUtf8(unitName ? unitName : ""));
-    return context.ui->askUnit(georef::candidateUnits(kind), message, NoUnit);
+    return context.ui->askUnit(georef::candidateUnits(kind), georef::unsupportedUnitQuestion(unitId), NoUnit);
 }
 
 /// Ends what one request opened in the DevKit, on every path: the seismic
