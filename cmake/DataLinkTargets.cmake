@@ -1,5 +1,14 @@
 # Project-wide compiler settings and helpers for libraries, tests and benchmarks.
 
+option(DATALINK_LIBFUZZER "Instrument everything for libFuzzer and build the fuzz_* executables (clang only)" OFF)
+if(DATALINK_LIBFUZZER)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "DATALINK_LIBFUZZER needs clang: configure with CC=clang CXX=clang++ (scripts/fuzz.sh does).")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 add_library(datalink_warnings INTERFACE)
 target_compile_options(datalink_warnings INTERFACE -Wall -Wextra)
 

@@ -84,6 +84,83 @@ void report(const QString& name, double value, const QString& unit)
     std::fflush(stdout);
 }
 
+namespace
+{
+double medianOf(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : 0.5 * (values[middle - 1] + values[middle]);
+}
+} // namespace
+
+double RoundRatios::median() const { return medianOf(ratios); }
+double RoundRatios::minimum() const { return ratios.empty() ? 0.0 : *std::min_element(ratios.begin(), ratios.end()); }
+double RoundRatios::maximum() const { return ratios.empty() ? 0.0 : *std::max_element(ratios.begin(), ratios.end()); }
+double RoundRatios::medianOurs() const { return medianOf(oursSeconds); }
+double RoundRatios::medianBaseline() const { return medianOf(baselineSeconds); }
+
+RoundRatios alternateRounds(const QString& name, int rounds, bool higherIsBetter, const std::function<void()>& ours,
+                            const std::function<void()>& baseline, const std::function<void()>& prepare)
+{
+    RoundRatios result;
+    result.name = name;
+    result.higherIsBetter = higherIsBetter;
+    for (int round = 0; round < std::max(1, rounds); ++round) {
+        double oursTime = 0.0;
+        double baselineTime = 0.0;
+        const auto timeOurs = [&] {
+            if (prepare)
+                prepare();
+            oursTime = secondsOf(ours);
+        };
+        const auto timeBaseline = [&] {
+            if (prepare)
+                prepare();
+            baselineTime = secondsOf(baseline);
+        };
+        if (round % 2 == 0) {
+            timeOurs();
+            timeBaseline();
+        } else {
+            timeBaseline();
+            timeOurs();
+        }
+        result.oursSeconds.push_back(oursTime);
+        result.baselineSeconds.push_back(baselineTime);
+        const double ratio = higherIsBetter ? baselineTime / std::max(oursTime, 1e-12)
+                                            : oursTime / std::max(baselineTime, 1e-12);
+        result.ratios.push_back(ratio);
+        std::printf("%s round %d: ours %.3f s, baseline %.3f s, ratio %.2f\n", qPrintable(name), round + 1, oursTime,
+                    baselineTime, ratio);
+        std::fflush(stdout);
+    }
+    return result;
+}
+
+void reportRounds(const RoundRatios& result, double goal)
+{
+    std::printf("%s: median ratio %.2f (%s), spread %.2f .. %.2f over %zu rounds; median ours %.3f s, baseline %.3f s\n",
+                qPrintable(result.name), result.median(),
+                result.higherIsBetter ? "baseline / ours" : "ours / baseline", result.minimum(), result.maximum(),
+                result.ratios.size(), result.medianOurs(), result.medianBaseline());
+    if (goal != 0.0) {
+        const bool met = result.higherIsBetter ? result.median() >= goal : result.median() <= goal;
+        std::printf("%s: goal %s %.2f %s\n", qPrintable(result.name), result.higherIsBetter ? ">=" : "<=", goal,
+                    met ? "met" : "NOT met");
+    }
+    std::fflush(stdout);
+}
+
+int roundsFromEnvironment(int fallback)
+{
+    bool ok = false;
+    const int rounds = qEnvironmentVariableIntValue("DATALINK_BENCH_ROUNDS", &ok);
+    return ok && rounds > 0 ? rounds : std::max(1, fallback);
+}
+
 void reportRatio(const QString& name, double oursSeconds, double baselineSeconds, bool higherIsBetter)
 {
     const double ratio = higherIsBetter ? baselineSeconds / oursSeconds : oursSeconds / baselineSeconds;
