@@ -91,6 +91,8 @@ int dataLinkMain(int argc, char** argv)
 
         auto* dialog = new ZROpenworksExchangeDialog(QString::fromUtf8(projectListPath.c_str()), &project,
                                                      wellDatabase, nullptr);
+        // Each exchange's run report goes next to the log file.
+        dialog->setReportFolder(QString::fromUtf8(logLocation.c_str()));
         progressFactory->setParentWidget(dialog);
         zrProgressBarMgr->setProgressBarFactory(progressFactory.get());
 

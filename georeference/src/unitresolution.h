@@ -32,14 +32,4 @@ int openWorksIdForHostUnit(int hostUnit);
 /// Foot, FootUS, Mile, Yard, Inch; any other kind nothing.
 QList<int> candidateUnits(int kind);
 
-/// The host unit of an OpenWorks unit id. Any id without one sends "Unsupported
-/// unit %1. Unit id: %2" (the DevKit's unit name, the id) on the event bus
-/// (draw type 1, flag false) and returns NoUnit. Needs the DevKit.
-int hostUnitFromOpenWorks(int owUnitId);
-
-/// The question put to the user for an OpenWorks unit the host lacks: "Unit
-/// <b>%1</b> is not supported by Velostrat. Please select the unit you want to
-/// convert it to." with the DevKit's unit name. Needs the DevKit.
-QString unsupportedUnitQuestion(int owUnitId);
-
 } // namespace georef

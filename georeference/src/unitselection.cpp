@@ -1,10 +1,6 @@
 #include "unitselection.h"
 
-#include "owdevkit.h"
-#include "unitresolution.h"
-
 #include <QInputDialog>
-#include <QMessageBox>
 
 #include <mutex>
 
@@ -58,29 +54,6 @@ int selectUnit(const QList<int>& candidates, const QString& message, QWidget* pa
     if (!accepted || chosen.isEmpty())
         return NoUnit;
     return UnitTable::unitFromName(chosen);
-}
-
-int projectUnitForType(QWidget* parent, int owUnitType, const QList<int>& candidates, int* owUnitId)
-{
-    int unitId = 0;
-    if (gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, owUnitType, &unitId) != 0) {
-        int status = 0;
-        const char* typeName = untGetTypeName(owUnitType, &status);
-        const QString text = QStringLiteral("Unable to retrieve project unit for unit type <b>%1</b>.")
-                                 .arg(QString::fromUtf8(typeName ? typeName : ""));
-        const UnitDialogHooks active = currentHooks();
-        if (active.critical)
-            active.critical(QStringLiteral("Unit Error"), text);
-        else
-            QMessageBox::critical(parent, QStringLiteral("Unit Error"), text);
-        return NoUnit;
-    }
-    if (owUnitId)
-        *owUnitId = unitId;
-    const int unit = hostUnitFromOpenWorks(unitId);
-    if (unit != NoUnit)
-        return unit;
-    return selectUnit(candidates, unsupportedUnitQuestion(unitId), parent);
 }
 
 } // namespace georef

@@ -1,26 +1,50 @@
 #include "zrexchangeoperations.h"
 
+#include "zrcatalogueselection.h"
 #include "zreventbus.h"
+#include "zrexchangeui.h"
 #include "zropenworksexchangedialog.h"
 #include "zropenworksprojectbrowser.h"
-#include "zropenworkssortfilterproxymodel.h"
+#include "zropenworkssession.h"
 #include "zropenworkssurveymodel.h"
+#include "zrproject.h"
 #include "zrsurveyimport.h"
+#include "zrtransferreport.h"
 
-#include <QSet>
-
-// Each operation arrives with its own source file; until then its arrow
-// reports that the transfer is not available and moves nothing.
+#include <functional>
 
 namespace
 {
-int notAvailable(const char* what)
+
+/// Runs one exchange in the window's context with a run report, written next
+/// to the log when the exchange ends.
+int runReported(ZROpenworksExchangeDialog& dialog, const QString& exchange, int requested,
+                const std::function<int(const ZRExchangeContext&)>& run)
 {
-    ZREventBus::sendMessage(eDrawError, QStringLiteral("%1 is not available in this version of the data link.")
-                                            .arg(QString::fromLatin1(what)),
-                            false);
+    ZRTransferReport report;
+    report.setExchange(exchange);
+    if (dialog.project())
+        report.setHostProject(dialog.project()->projectPath());
+    report.setOpenWorksProject(ZROpenworksSession::systemDistrict(),
+                               dialog.session() ? dialog.session()->projectName() : QString());
+    report.start();
+    ZRExchangeContext context = dialog.exchangeContext();
+    context.report = &report;
+    const int transferred = run(context);
+    report.finish(requested, transferred);
+    dialog.writeReport(report);
+    return transferred;
+}
+
+/// An exchange this version does not have: said in a box and on the bus.
+int notAvailable(ZROpenworksExchangeDialog& dialog, const QString& what)
+{
+    const QString text = QStringLiteral("%1 is not available in this version of the data link.").arg(what);
+    ZREventBus::sendMessage(eDrawError, text, false);
+    dialog.ui().showMessage(ZRExchangeUi::MessageKind::Information, dialog.windowTitle(), text);
     return 0;
 }
+
 } // namespace
 
 int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
@@ -28,29 +52,48 @@ int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& sele
     ZROpenworksProjectBrowser* browser = dialog.projectBrowser();
     if (!browser || !browser->surveyModel())
         return 0;
-    QVector<int> rows;
-    QSet<int> seen;
-    for (const QModelIndex& index : selection) {
-        const QModelIndex source = index.model() == browser->proxy() ? browser->proxy()->mapToSource(index) : index;
-        if (!source.isValid() || source.model() != browser->surveyModel() || seen.contains(source.row()))
-            continue;
-        seen.insert(source.row());
-        rows.append(source.row());
-    }
+    const ZROpenworksSurveyModel& catalogue = *browser->surveyModel();
     QStringList surveysWithoutDataSets;
     const QVector<SurveyImportRequest> requests =
-        surveyImportRequestsFromRows(*browser->surveyModel(), rows, &surveysWithoutDataSets);
-    const ZRExchangeContext context = dialog.exchangeContext();
-    warnSurveysWithoutDataSets(context, surveysWithoutDataSets);
-    if (requests.isEmpty())
-        return 0;
-    return importSurveys(context, requests);
+        surveyImportRequestsFromRows(catalogue, selectedSourceRows(selection, catalogue), &surveysWithoutDataSets);
+    return runReported(dialog, QStringLiteral("import-surveys"), requests.size(),
+                       [&](const ZRExchangeContext& context) {
+                           warnSurveysWithoutDataSets(context, surveysWithoutDataSets);
+                           return requests.isEmpty() ? 0 : importSurveys(context, requests);
+                       });
 }
 
-int importWells(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Well import"); }
-int importFaults(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Fault import"); }
-int importHorizons(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Horizon import"); }
-int exportVolumes(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Volume export"); }
-int exportWells(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Well export"); }
-int exportFaults(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Fault export"); }
-int exportHorizons(ZROpenworksExchangeDialog&, const QModelIndexList&) { return notAvailable("Horizon export"); }
+int importWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Well import"));
+}
+
+int importFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Fault import"));
+}
+
+int importHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Horizon import"));
+}
+
+int exportVolumes(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Volume export"));
+}
+
+int exportWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Well export"));
+}
+
+int exportFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Fault export"));
+}
+
+int exportHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+{
+    return notAvailable(dialog, QStringLiteral("Horizon export"));
+}

@@ -4,10 +4,11 @@
 
 class ZROpenworksExchangeDialog;
 
-// The exchange operations the window's arrows start, one per category. Each
-// runs to its end on the GUI thread under its own progress bar, reports
-// through the dialog's ZRExchangeUi and the event bus, and returns the number
-// of items transferred.
+// The exchange window's arrows. Each turns the current selection into the
+// requests of one exchange and runs the exchange core on them in the window's
+// context, with a run report written next to the log; it returns the number
+// of items transferred. An exchange this version does not have yet says so in
+// a message box and moves nothing.
 
 /// Selected rows of the survey table (proxy indexes) become host volumes.
 int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);

@@ -1,21 +1,25 @@
 #include "zropenworksexchangedialog.h"
 
 #include "iconxpmhandler.h"
-#include "owdevkit.h"
+#include "owunitresolution.h"
 #include "zrdialogexchangeui.h"
 #include "zrexchangeoperations.h"
 #include "zreventbus.h"
 #include "zrassert.h"
 #include "zrlogdatabase.h"
+#include "zropenworksmessages.h"
 #include "zropenworksprojectbrowser.h"
+#include "zropenworkssession.h"
 #include "zrprojectbrowsermodel.h"
 #include "zrprojectlist.h"
 #include "zrprojectscanner.h"
 #include "zrproject.h"
+#include "zrtransferreport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -37,13 +41,6 @@
 namespace
 {
 
-void forward(int code, const char* text)
-{
-    ZREventBus::sendMessage(eDrawInformation, QString::number(code) + QStringLiteral(" : ") +
-                                                  QString::fromLocal8Bit(text ? text : ""),
-                            false);
-}
-
 QToolButton* refreshButton(const QString& toolTip, QWidget* parent)
 {
     auto* button = new QToolButton(parent);
@@ -53,29 +50,23 @@ QToolButton* refreshButton(const QString& toolTip, QWidget* parent)
     return button;
 }
 
-QString local8Bit(const char* text)
-{
-    return QString::fromLocal8Bit(text);
-}
-
 } // namespace
 
 void ZROpenworksExchangeDialog::quietMessageHandler(int* code, const char* text)
 {
-    if (code && *code > 200000000)
-        forward(*code, text);
+    owmessages::quietHandler(code, text);
 }
 
 void ZROpenworksExchangeDialog::verboseMessageHandler(int* code, const char* text)
 {
-    if (code)
-        forward(*code, text);
+    owmessages::verboseHandler(code, text);
 }
 
 ZROpenworksExchangeDialog::ZROpenworksExchangeDialog(const QString& projectListPath, ZRProject* project,
                                                      ZRLogDatabase* wellDatabase, QWidget* parent)
     : QDialog(parent)
     , m_projectListPath(projectListPath)
+    , m_session(std::make_unique<ZROpenworksSession>())
     , m_project(project)
     , m_currentWellDatabase(wellDatabase)
     , m_startupWellDatabase(wellDatabase)
@@ -88,7 +79,7 @@ ZROpenworksExchangeDialog::ZROpenworksExchangeDialog(const QString& projectListP
 
 ZROpenworksExchangeDialog::~ZROpenworksExchangeDialog()
 {
-    gdiClose();
+    m_session->end();
     if (m_currentWellDatabase != m_startupWellDatabase)
         delete m_currentWellDatabase;
     m_currentWellDatabase = nullptr;
@@ -97,6 +88,9 @@ ZROpenworksExchangeDialog::~ZROpenworksExchangeDialog()
     m_hostTreeWidget = nullptr;
     m_hostTree.reset();
     m_unitTable.clear();
+    // The browser gives its project back to the session before the session goes.
+    delete m_browser;
+    m_browser = nullptr;
 }
 
 void ZROpenworksExchangeDialog::setUi(std::unique_ptr<ZRExchangeUi> ui)
@@ -110,9 +104,17 @@ ZRExchangeContext ZROpenworksExchangeDialog::exchangeContext()
     ZRExchangeContext context;
     context.project = m_project;
     context.wellDatabase = m_currentWellDatabase;
+    context.session = m_session.get();
     context.ui = m_ui.get();
+    context.windowTitle = windowTitle();
     context.unitTable = m_unitTable;
-    context.parent = this;
+    if (m_browser) {
+        context.surveyModel = m_browser->surveyModel();
+        context.wellModel = m_browser->wellModel();
+        context.faultModel = m_browser->faultModel();
+        context.horizonModel = m_browser->horizonModel();
+        context.currentCategory = m_browser->currentCategory();
+    }
     context.hostFolderChanged = [this](int objectType) {
         // The category listing that type is rescanned whole (volumes of type 1
         // and 36 share one), without repainting half-way.
@@ -124,6 +126,21 @@ ZRExchangeContext ZROpenworksExchangeDialog::exchangeContext()
             m_hostTreeWidget->setUpdatesEnabled(true);
     };
     return context;
+}
+
+QString ZROpenworksExchangeDialog::writeReport(const ZRTransferReport& report)
+{
+    if (m_reportFolder.isEmpty())
+        return QString();
+    const QString path = QDir(m_reportFolder).filePath(
+        QStringLiteral("Velostrat-OpenWorks-%1-%2.json")
+            .arg(report.exchange(), QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))));
+    QString error;
+    if (!report.write(path, &error)) {
+        ZREventBus::sendMessage(eDrawFileError, error, false);
+        return QString();
+    }
+    return path;
 }
 
 QModelIndexList ZROpenworksExchangeDialog::hostSelection() const
@@ -138,7 +155,7 @@ QString ZROpenworksExchangeDialog::hostCategoryName() const
 
 void ZROpenworksExchangeDialog::buildWindow()
 {
-    OhnoAddErrorHandler(quietMessageHandler);
+    owmessages::install(false);
 
     setModal(true);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -247,9 +264,7 @@ void ZROpenworksExchangeDialog::buildWindow()
     if (initializeOpenworks()) {
         m_pages->setCurrentIndex(MainPage);
         refreshDistricts();
-        char district[256] = {};
-        prjGetSysDistrict(district, int(sizeof district));
-        const QString systemDistrict = local8Bit(district);
+        const QString systemDistrict = ZROpenworksSession::systemDistrict();
         if (!systemDistrict.isEmpty()) {
             const int index = m_districtCombo->findText(systemDistrict, Qt::MatchExactly | Qt::MatchCaseSensitive);
             if (index > 0)
@@ -292,7 +307,7 @@ QWidget* ZROpenworksExchangeDialog::buildOpenWorksPane()
     grid->addWidget(m_projectCombo, 1, 1);
     grid->addWidget(m_projectRefreshButton, 1, 2);
 
-    m_browser = new ZROpenworksProjectBrowser(this);
+    m_browser = new ZROpenworksProjectBrowser(this, m_session.get());
     layout->addWidget(box);
     layout->addWidget(m_browser, 1);
     return pane;
@@ -364,33 +379,18 @@ void ZROpenworksExchangeDialog::prepareHostTree(ZRProject& project)
 
 void ZROpenworksExchangeDialog::buildUnitTable()
 {
-    // Host unit code -> OpenWorks unit id.
-    static const QPair<int, int> kUnits[] = {{1, 2}, {0, 1}, {4, 11}, {13, 12}, {9, 19}, {6, 13}};
-    for (const auto& unit : kUnits) {
-        int status = 0;
-        const char* abbreviation = untGetUnitAbbr(unit.second, &status);
-        m_unitTable.insert(unit.first, status == 0 && abbreviation ? QString::fromLatin1(abbreviation) : QString());
-    }
+    m_unitTable = openWorksUnitAbbreviationTable();
 }
 
 bool ZROpenworksExchangeDialog::initializeOpenworks()
 {
-    if (owinit() != 0) {
-        m_failureTitle->setText(QStringLiteral("OpenWorks® failed to initialize"));
-        m_failureText->setText(QStringLiteral("OpenWorks® was unable to initialize.\nPlease verify that OpenWorks® is "
-                                              "installed and correctly configured."));
-        m_retryButton->show();
-        return false;
-    }
-    const int status = gdiInit();
-    if (status != 0) {
-        m_failureTitle->setText(QStringLiteral("OpenWorks® failed to initialize"));
-        m_failureText->setText(
-            QStringLiteral("Unable to initialize GDI subsystem: %1").arg(local8Bit(gdiErrorMessage(status))));
-        m_retryButton->show();
-        return false;
-    }
-    return true;
+    QString text;
+    if (m_session->start(&text))
+        return true;
+    m_failureTitle->setText(ZROpenworksSession::startFailureTitle());
+    m_failureText->setText(text);
+    m_retryButton->show();
+    return false;
 }
 
 void ZROpenworksExchangeDialog::retryConnection()
@@ -403,7 +403,7 @@ void ZROpenworksExchangeDialog::retryConnection()
 
 void ZROpenworksExchangeDialog::toggleLogging(bool enabled)
 {
-    OhnoAddErrorHandler(enabled ? verboseMessageHandler : quietMessageHandler);
+    owmessages::install(enabled);
     m_loggingCheckBox->setStyleSheet(
         QStringLiteral("QCheckBox { color: %1 }")
             .arg(enabled ? QStringLiteral("red") : m_loggingCheckBox->palette().color(QPalette::Text).name()));
@@ -431,19 +431,10 @@ void ZROpenworksExchangeDialog::disableQComboBoxIndex(QComboBox* comboBox, int i
 
 void ZROpenworksExchangeDialog::refreshDistricts()
 {
-    lgcDistrictDef* definition = nullptr;
-    if (lgc_getdistrict(&definition) != 0)
+    int status = 0;
+    QStringList districts = ZROpenworksSession::districts(&status);
+    if (status != 0)
         return;
-    char** names = nullptr;
-    if (getFindDistrictList(definition, &names) != 0) {
-        getFreeDistrictDef(definition);
-        return;
-    }
-    QStringList districts;
-    for (char** name = names; name && *name; ++name)
-        districts.append(local8Bit(*name));
-    getFreeDistrictDef(definition);
-
     std::sort(districts.begin(), districts.end());
     districts.prepend(QStringLiteral(" -- Select District -- "));
     const QSignalBlocker blocker(m_districtCombo);
@@ -454,40 +445,18 @@ void ZROpenworksExchangeDialog::refreshDistricts()
 
 void ZROpenworksExchangeDialog::setDistrict(const QString& newDistrict)
 {
-    const QByteArray district = newDistrict.toLocal8Bit();
-    prjSetSysDistrict(district.constData());
+    ZROpenworksSession::setSystemDistrict(newDistrict);
     refreshProjects();
 }
 
 void ZROpenworksExchangeDialog::refreshProjects()
 {
-    char* names = nullptr;
-    int count = 0;
     int status = 0;
-    prjGetPrjs(&names, &count, &status);
-    ZREventBus::sendMessage(eDrawCallTrace,
-                            QStringLiteral("OpenWorks projects query error=%1 numProjects=%2").arg(status).arg(count),
-                            false);
-    if (status != 0) {
+    QStringList projects = ZROpenworksSession::projects(&status);
+    if (status != 0 || projects.isEmpty()) {
         showNoProjects();
-        owfree(names);
-        ZREventBus::sendMessage(
-            eDrawError, QStringLiteral("Unable to query OpenWorks® projects, prjGetPrjs error code: %1").arg(status),
-            false);
         return;
     }
-    if (count == 0) {
-        showNoProjects();
-        if (names)
-            owfree(names);
-        return;
-    }
-    QStringList projects;
-    for (int i = 0; i < count; ++i) {
-        const char* record = names + 21 * i;
-        projects.append(QString::fromLatin1(record, int(strnlen(record, 21))));
-    }
-    owfree(names);
     std::sort(projects.begin(), projects.end());
     projects.prepend(QStringLiteral(" -- Select Project -- "));
 

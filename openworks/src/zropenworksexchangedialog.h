@@ -18,6 +18,8 @@ class QStackedWidget;
 class QToolButton;
 class ZRExchangeUi;
 class ZRLogDatabase;
+class ZROpenworksSession;
+class ZRTransferReport;
 class ZROpenworksProjectBrowser;
 class ZRProject;
 class ZRProjectBrowserModel;
@@ -56,8 +58,20 @@ public:
     /// How the exchange operations ask and tell the user.
     ZRExchangeUi& ui() const { return *m_ui; }
     /// The context the exchange operations run in: this window's project, well
-    /// database, user interface, unit table and host tree.
+    /// database, OpenWorks session, user interface, unit table, catalogue and
+    /// host tree (no report).
     ZRExchangeContext exchangeContext();
+    /// The DevKit session this window started (and ends when it goes).
+    ZROpenworksSession* session() const { return m_session.get(); }
+    /// Where each exchange's run report is written (the log folder); empty:
+    /// no reports.
+    void setReportFolder(const QString& folder) { m_reportFolder = folder; }
+    QString reportFolder() const { return m_reportFolder; }
+    /// Writes a finished run report into the report folder as
+    /// "Velostrat-OpenWorks-<exchange>-<yyyyMMdd-HHmmss-zzz>.json"; returns
+    /// its path (empty when there is no folder or the write failed, which is
+    /// sent on the event bus).
+    QString writeReport(const ZRTransferReport& report);
     /// Replaces the way of talking to the user (tests, headless runs).
     void setUi(std::unique_ptr<ZRExchangeUi> ui);
 
@@ -88,8 +102,9 @@ public:
     void showNoProjects();
     static void disableQComboBoxIndex(QComboBox* comboBox, int index);
 
-    /// The OpenWorks message handlers: the quiet one forwards errors (codes
-    /// above 200000000) to the event bus, the verbose one every message.
+    /// The OpenWorks message handlers (owmessages): the quiet one forwards
+    /// errors (codes above 200000000) to the event bus, the verbose one every
+    /// message.
     static void quietMessageHandler(int* code, const char* text);
     static void verboseMessageHandler(int* code, const char* text);
 
@@ -117,6 +132,8 @@ private:
     void setSessionControlsEnabled(bool enabled);
 
     QString m_projectListPath;
+    std::unique_ptr<ZROpenworksSession> m_session;
+    QString m_reportFolder;
     ZRProject* m_project;
     ZROpenworksProjectBrowser* m_browser = nullptr;
     ZRLogDatabase* m_currentWellDatabase;

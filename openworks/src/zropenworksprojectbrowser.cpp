@@ -1,7 +1,8 @@
 #include "zropenworksprojectbrowser.h"
 
+#include "zropenworkssession.h"
+
 #include "iconxpmhandler.h"
-#include "owdevkit.h"
 #include "zropenworksexchangedialog.h"
 #include "zropenworksfaultmodel.h"
 #include "zropenworkshorizonmodel.h"
@@ -44,9 +45,11 @@ QWidget* textPage(const QString& text, QWidget* parent)
 
 } // namespace
 
-ZROpenworksProjectBrowser::ZROpenworksProjectBrowser(QWidget* parent)
+ZROpenworksProjectBrowser::ZROpenworksProjectBrowser(QWidget* parent, ZROpenworksSession* session)
     : QWidget(parent)
     , m_dialog(qobject_cast<ZROpenworksExchangeDialog*>(parent))
+    , m_ownSession(session ? nullptr : std::make_unique<ZROpenworksSession>())
+    , m_session(session ? session : m_ownSession.get())
 {
     m_categoryButton = new QPushButton(this);
     m_categoryButton->setMinimumHeight(22);
@@ -137,7 +140,7 @@ ZROpenworksProjectBrowser::ZROpenworksProjectBrowser(QWidget* parent)
 ZROpenworksProjectBrowser::~ZROpenworksProjectBrowser()
 {
     if (m_projectOpen)
-        prjClose();
+        m_session->closeProject();
     delete m_proxy;
 }
 
@@ -195,34 +198,6 @@ QModelIndexList ZROpenworksProjectBrowser::selectedIndexes() const
     return view->selectionModel()->selectedIndexes();
 }
 
-QString ZROpenworksProjectBrowser::openErrorText(int status)
-{
-    switch (status) {
-    case 117700701: return QStringLiteral("The project was already open.");
-    case 217700701: return QStringLiteral("The project does not exist.");
-    case 217700702: return QStringLiteral("Insufficient access privilege.");
-    case 217700703: return QStringLiteral("Unable to open the project in shared mode.");
-    case 217700798: return QStringLiteral("Invalid input argument.");
-    case 317700799: return QStringLiteral("Fatal internal error.");
-    case 317707103: return QStringLiteral("Table not found in DB (Bad group name).");
-    case 317707121: return QStringLiteral("Host system error (Bad node name provided or server down).");
-    case 317707123:
-        return QStringLiteral(
-            "Unmappable error (Bad project name or bad option field or database has been exclusively locked).");
-    default: return QStringLiteral("Unknown error occurred.");
-    }
-}
-
-QString ZROpenworksProjectBrowser::closeErrorText(int status)
-{
-    switch (status) {
-    case 117700202: return QStringLiteral("Did not clear Active Indicator.");
-    case 217700203: return QStringLiteral("Failed to disconnect from project.");
-    case 217700204: return QStringLiteral("Currently no active project.");
-    default: return QStringLiteral("Unknown error condition.");
-    }
-}
-
 void ZROpenworksProjectBrowser::openOpenworksProject(const QString& projectName)
 {
     const bool widgetApplication = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
@@ -240,21 +215,13 @@ void ZROpenworksProjectBrowser::openOpenworksProject(const QString& projectName)
     m_opening = true;
     QCoreApplication::processEvents();
 
-    const int closeStatus = prjClose();
-    if (closeStatus != 0) {
-        emit openFailed(closeErrorText(closeStatus));
-    } else {
-        m_projectOpen = false;
-        int status = 0;
-        const QByteArray name = projectName.toLocal8Bit();
-        prjOpen(name.constData(), 0, &status);
-        if (status != 0) {
-            emit openFailed(openErrorText(status));
-        } else {
-            m_projectOpen = true;
-            emit openSucceeded();
-        }
-    }
+    QString error;
+    const bool opened = m_session->openProject(projectName, &error);
+    m_projectOpen = m_session->isProjectOpen();
+    if (opened)
+        emit openSucceeded();
+    else
+        emit openFailed(error);
 
     if (widgetApplication)
         QApplication::restoreOverrideCursor();

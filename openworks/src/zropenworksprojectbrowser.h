@@ -5,6 +5,8 @@
 #include <QModelIndexList>
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -13,6 +15,7 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class ZROpenworksExchangeDialog;
+class ZROpenworksSession;
 class ZROpenworksFaultModel;
 class ZROpenworksHorizonModel;
 class ZROpenworksSortFilterProxyModel;
@@ -47,8 +50,9 @@ public:
     };
 
     /// The parent is the exchange dialog (any other parent is accepted: the
-    /// browser then starts on surveys after an open).
-    explicit ZROpenworksProjectBrowser(QWidget* parent);
+    /// browser then starts on surveys after an open). Projects are opened and
+    /// closed through session (the browser makes its own when none is given).
+    explicit ZROpenworksProjectBrowser(QWidget* parent, ZROpenworksSession* session = nullptr);
     ~ZROpenworksProjectBrowser() override;
 
     /// Closes any open project and opens projectName (see openSucceeded / openFailed).
@@ -79,9 +83,6 @@ public:
     QStackedWidget* pages() const { return m_pages; }
     QLabel* statusLabel() const { return m_statusLabel; }
 
-    /// Texts of the closing status of prjClose and prjOpen.
-    static QString openErrorText(int status);
-    static QString closeErrorText(int status);
 
 signals:
     void currentCategoryChanged(const QString& hostCategoryName);
@@ -105,6 +106,8 @@ private:
     ZROpenworksTableModel* modelOfPage(int page) const;
 
     ZROpenworksExchangeDialog* m_dialog;
+    std::unique_ptr<ZROpenworksSession> m_ownSession;
+    ZROpenworksSession* m_session;
     QMap<QString, int> m_categoryOfText;
     QHash<int, QAction*> m_actionOfCategory;
     QMap<QString, int> m_categoryOfHostName;

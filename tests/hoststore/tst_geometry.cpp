@@ -2,8 +2,6 @@
 
 #include "blocspace.h"
 #include "crs.h"
-#include "owproject.h"
-#include "owsurveygeometry.h"
 #include "surveygeometry.h"
 #include "testenvironment.h"
 #include "zrxmltools.h"
@@ -96,9 +94,7 @@ private slots:
     void dataSetBlocSpace();
     void dataSetBlocSpaceOtherOrientation();
     void oneSampleDataSetHasOneIntervalAxis();
-    void dataSetBlocSpaceFromDevKitRecords();
     void surveyBlocSpace();
-    void surveyBlocSpaceConvertsCorners();
 
     void doubleFormatting_data();
     void doubleFormatting();
@@ -395,46 +391,6 @@ void TestGeometry::oneSampleDataSetHasOneIntervalAxis()
     QCOMPARE(space.verticalUnit(), int(Meter));
 }
 
-void TestGeometry::dataSetBlocSpaceFromDevKitRecords()
-{
-    const georef::SurveyGeometry geometry = rotatedSurvey(100, 50, 1, 100, 1, 50);
-    gdi3dSurvey_t survey{};
-    survey.traceCount = 100;
-    survey.lineCount = 50;
-    survey.firstTrace = 1;
-    survey.lastTrace = 100;
-    survey.firstLine = 1;
-    survey.lastLine = 50;
-    qstrncpy(survey.orientation, "TRACE", sizeof(survey.orientation));
-    const double corners[8] = {geometry.firstLineFirstTraceX, geometry.firstLineFirstTraceY,
-                               geometry.lastLineFirstTraceX,  geometry.lastLineFirstTraceY,
-                               geometry.fourthCornerX,        geometry.fourthCornerY,
-                               geometry.firstLineLastTraceX,  geometry.firstLineLastTraceY};
-    std::copy(corners, corners + 8, survey.corner);
-    gdiSeismicDataSet_t dataSet{};
-    dataSet.inlineMin = 5;
-    dataSet.inlineMax = 14;
-    dataSet.xlineMin = 21;
-    dataSet.xlineMax = 60;
-    dataSet.verticalStart = 0;
-    dataSet.sampleInterval = 4;
-    dataSet.sampleCount = 100;
-    dm3dControlBlock_t file{};
-    file.firstX = 21;
-    file.lastX = 60;
-    file.firstY = 5;
-    file.lastY = 14;
-    file.samplesPerTrace = 100;
-
-    const georef::BlocSpace fromRecords = georef::blocSpaceFromDataSet(survey, dataSet, file, Millisecond);
-    const georef::BlocSpace fromRoles = georef::blocSpaceFromDataSet(
-        geometry, georef::DataSetRange{5, 14, 21, 60, 0, 4, 100}, georef::DataFileRange{21, 60, 5, 14, 100}, Millisecond);
-    QCOMPARE(fromRecords.dimx(), 40);
-    QCOMPARE(fromRecords.dimz(), 10);
-    QVERIFY(fromRecords.fromBlocToWorldMatrix() == fromRoles.fromBlocToWorldMatrix());
-    QVERIFY(fromRecords.fromBlocToSurveyMatrix() == fromRoles.fromBlocToSurveyMatrix());
-}
-
 void TestGeometry::surveyBlocSpace()
 {
     const georef::SurveyGeometry survey = rotatedSurvey(100, 50, 1, 100, 1, 50);
@@ -452,44 +408,6 @@ void TestGeometry::surveyBlocSpace()
     QCOMPARE(exchanged.dimx(), 50);
     QCOMPARE(exchanged.dimz(), 100);
     QCOMPARE(exchanged.unitsObject().initialVerticalUnit(), int(Millisecond));
-}
-
-void TestGeometry::surveyBlocSpaceConvertsCorners()
-{
-    QVERIFY(openOpenWorksProject(m_environment->openWorksHome(), "FEETGEO", owsim::MeasurementSystem::Feet));
-    const georef::SurveyGeometry metres = rotatedSurvey(40, 30, 1, 40, 1, 30);
-    gdi3dSurvey_t survey{};
-    survey.traceCount = 40;
-    survey.lineCount = 30;
-    survey.firstTrace = 1;
-    survey.lastTrace = 40;
-    survey.firstLine = 1;
-    survey.lastLine = 30;
-    qstrncpy(survey.orientation, "TRACE", sizeof(survey.orientation));
-    // The record holds the corners in the project's X/Y unit.
-    int xyUnit = 0;
-    QCOMPARE(gdiGetMeasSystemUnitIdForField(OW_MEAS_SESSION, GDI_CLASS_3D_SURVEY, 20, &xyUnit), 0);
-    QVERIFY(xyUnit == OW_UNIT_FEET || xyUnit == OW_UNIT_INTERNATIONAL_FEET);
-    const double perMetre = 1.0 / 0.3048;
-    const double corners[8] = {metres.firstLineFirstTraceX, metres.firstLineFirstTraceY, metres.lastLineFirstTraceX,
-                               metres.lastLineFirstTraceY,  metres.fourthCornerX,        metres.fourthCornerY,
-                               metres.firstLineLastTraceX,  metres.firstLineLastTraceY};
-    for (int n = 0; n < 8; ++n)
-        survey.corner[n] = corners[n] * perMetre;
-
-    georef::BlocSpace space;
-    QCOMPARE(georef::blocSpaceFromSurvey(survey, 1, 0.0, 1.0, true, &space), 0);
-    QCOMPARE(space.dimx(), 40);
-    const georef::BlocSpace expected = georef::blocSpaceFromSurvey(metres, 1, 0.0, 1.0, true);
-    COMPARE_POINT(space.blocToWorld({39, 0, 29}), expected.blocToWorld({39, 0, 29}));
-    COMPARE_POINT(space.blocToWorld({0, 0, 0}), core::vec3(metres.firstLineFirstTraceX, 0, metres.firstLineFirstTraceY));
-
-    // A failed conversion gives its status and leaves the output alone.
-    owsim::injectStatus("untConvert", 3, GDI_INCOMPATIBLE_UNITS);
-    georef::BlocSpace untouched(7, 7, 7);
-    QCOMPARE(georef::blocSpaceFromSurvey(survey, 1, 0.0, 1.0, true, &untouched), GDI_INCOMPATIBLE_UNITS);
-    QCOMPARE(untouched.dimx(), 7);
-    closeOpenWorksProject();
 }
 
 void TestGeometry::doubleFormatting_data()

@@ -1,15 +1,11 @@
 // Host unit table, units object, OpenWorks unit mapping and the unit selection question.
 
-#include "busrecorder.h"
-#include "owdevkit.h"
-#include "owproject.h"
 #include "testenvironment.h"
 #include "blocspaceinitvalue.h"
 #include "unitobject.h"
 #include "unitresolution.h"
 #include "unitselection.h"
 #include "unittable.h"
-#include "zreventbus.h"
 
 #include <QtTest>
 
@@ -49,26 +45,19 @@ private slots:
     void openWorksMappingRoundTrips();
     void candidateUnits_data();
     void candidateUnits();
-    void unsupportedOpenWorksUnitIsReported();
 
     void selectUnitAsksWithCandidateNames();
     void selectUnitAnswers_data();
     void selectUnitAnswers();
-    void projectUnitWithoutProjectShowsUnitError();
-    void projectUnitOfOpenProject_data();
-    void projectUnitOfOpenProject();
 
 private:
     std::unique_ptr<TestEnvironment> m_environment;
-    std::unique_ptr<BusRecorder> m_bus;
 };
 
 void TestUnits::initTestCase()
 {
     m_environment = std::make_unique<TestEnvironment>();
     QVERIFY(m_environment->isValid());
-    m_bus = std::make_unique<BusRecorder>();
-    QVERIFY(m_bus->isListening());
 }
 
 void TestUnits::cleanup()
@@ -336,9 +325,6 @@ void TestUnits::openWorksMapping()
     QFETCH(int, owUnit);
     QFETCH(int, hostUnit);
     QCOMPARE(georef::hostUnitForOpenWorksId(owUnit), hostUnit);
-    QCOMPARE(georef::hostUnitFromOpenWorks(owUnit), hostUnit);
-    const QStringList errors = m_bus->takeTexts(eDrawError);
-    QCOMPARE(errors.size(), hostUnit == NoUnit ? 1 : 0);
 }
 
 void TestUnits::openWorksMappingRoundTrips()
@@ -370,19 +356,6 @@ void TestUnits::candidateUnits()
     QFETCH(int, kind);
     QFETCH(QList<int>, units);
     QCOMPARE(georef::candidateUnits(kind), units);
-}
-
-void TestUnits::unsupportedOpenWorksUnitIsReported()
-{
-    m_bus->take();
-    QCOMPARE(georef::hostUnitFromOpenWorks(3), int(NoUnit));
-    const auto messages = m_bus->take();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages.first().first, int(eDrawError));
-    int status = 0;
-    const char* name = untGetUnitName(3, &status);
-    QCOMPARE(messages.first().second,
-             QStringLiteral("Unsupported unit %1. Unit id: 3").arg(QString::fromUtf8(name ? name : "")));
 }
 
 void TestUnits::selectUnitAsksWithCandidateNames()
@@ -428,71 +401,6 @@ void TestUnits::selectUnitAnswers()
     };
     georef::setUnitDialogHooks(hooks);
     QCOMPARE(georef::selectUnit(georef::candidateUnits(1), QStringLiteral("?"), nullptr), unit);
-}
-
-void TestUnits::projectUnitWithoutProjectShowsUnitError()
-{
-    QString title;
-    QString text;
-    bool asked = false;
-    georef::UnitDialogHooks hooks;
-    hooks.critical = [&](const QString& boxTitle, const QString& boxText) {
-        title = boxTitle;
-        text = boxText;
-    };
-    hooks.selectItem = [&](const QString&, const QString&, const QStringList&, QString*) {
-        asked = true;
-        return false;
-    };
-    georef::setUnitDialogHooks(hooks);
-    int owUnit = -7;
-    QCOMPARE(georef::projectUnitForType(nullptr, georef::OpenWorksDepthType, georef::candidateUnits(2), &owUnit),
-             int(NoUnit));
-    QCOMPARE(title, QStringLiteral("Unit Error"));
-    int status = 0;
-    const char* typeName = untGetTypeName(georef::OpenWorksDepthType, &status);
-    QCOMPARE(text, QStringLiteral("Unable to retrieve project unit for unit type <b>%1</b>.")
-                       .arg(QString::fromUtf8(typeName ? typeName : "")));
-    QCOMPARE(owUnit, -7);
-    QVERIFY(!asked);
-}
-
-void TestUnits::projectUnitOfOpenProject_data()
-{
-    QTest::addColumn<int>("system");
-    QTest::addColumn<int>("hostUnit");
-    QTest::newRow("metric") << int(owsim::MeasurementSystem::Metric) << int(Meter);
-    QTest::newRow("feet") << int(owsim::MeasurementSystem::Feet) << int(Foot);
-}
-
-void TestUnits::projectUnitOfOpenProject()
-{
-    QFETCH(int, system);
-    QFETCH(int, hostUnit);
-    const char* name = system == int(owsim::MeasurementSystem::Metric) ? "UNITSM" : "UNITSF";
-    QVERIFY(openOpenWorksProject(m_environment->openWorksHome(), name, owsim::MeasurementSystem(system)));
-    bool asked = false;
-    georef::UnitDialogHooks hooks;
-    hooks.critical = [&](const QString&, const QString&) { asked = true; };
-    hooks.selectItem = [&](const QString&, const QString&, const QStringList&, QString*) { return asked = true; };
-    georef::setUnitDialogHooks(hooks);
-
-    int owUnit = 0;
-    const int unit = georef::projectUnitForType(nullptr, georef::OpenWorksDepthType, georef::candidateUnits(2), &owUnit);
-    int expectedOwUnit = 0;
-    QCOMPARE(gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, OW_UNIT_TYPE_DEPTH, &expectedOwUnit), 0);
-    QCOMPARE(owUnit, expectedOwUnit);
-    QCOMPARE(unit, hostUnit);
-    QCOMPARE(georef::projectUnitForType(nullptr, georef::OpenWorksSeismicTimeType, georef::candidateUnits(1), &owUnit),
-             int(Millisecond));
-    QCOMPARE(owUnit, 348);
-    QVERIFY(!asked);
-
-    // A failing DevKit call gives the Unit Error box and no unit.
-    owsim::injectStatus("gdiGetMeasSystemUnitIdForType", 1, GDI_UNKNOWN_UNIT_TYPE);
-    QCOMPARE(georef::projectUnitForType(nullptr, georef::OpenWorksDepthType, georef::candidateUnits(2), &owUnit), int(NoUnit));
-    QVERIFY(asked);
-    closeOpenWorksProject();
 }
 
 QTEST_MAIN(TestUnits)

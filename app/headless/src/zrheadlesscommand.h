@@ -9,9 +9,11 @@
 /// One exchange of the headless front end, run as a subcommand:
 /// `owdatalink-headless <name> [options] [items]`.
 ///
-/// Exit codes: ExitTransferred when every requested item was transferred,
-/// ExitIncomplete when fewer were, ExitUsage for a bad command line or when the
-/// projects cannot be opened.
+/// Exit codes: ExitTransferred when every requested item was transferred
+/// (with --dry-run: would be), ExitIncomplete when fewer were or an item was
+/// transferred with failures (e.g. traces that could not be read),
+/// ExitUsage for a bad command line or when the projects cannot be opened,
+/// ExitInterrupted when the run was interrupted (Ctrl-C, SIGTERM).
 class ZRHeadlessCommand
 {
 public:
@@ -19,7 +21,8 @@ public:
     {
         ExitTransferred = 0,
         ExitIncomplete = 1,
-        ExitUsage = 2
+        ExitUsage = 2,
+        ExitInterrupted = 3
     };
 
     virtual ~ZRHeadlessCommand() = default;

@@ -2,10 +2,11 @@
 
 #include "filelogger.h"
 #include "messagemanager.h"
-#include "owdevkit.h"
+#include "owunitresolution.h"
 #include "zreventbus.h"
-#include "zropenworksexchangedialog.h"
-#include "zropenworksprojectbrowser.h"
+#include "zrlogdatabase.h"
+#include "zropenworksmessages.h"
+#include "zropenworkssession.h"
 #include "zrprintinglogger.h"
 #include "zrproject.h"
 
@@ -16,11 +17,11 @@ ZRHeadlessSession::ZRHeadlessSession() = default;
 
 ZRHeadlessSession::~ZRHeadlessSession()
 {
-    if (m_projectOpen)
-        prjClose();
-    if (m_devKitStarted) {
-        OhnoAddErrorHandler(nullptr);
-        gdiClose();
+    m_wellDatabase.reset();
+    if (m_openWorks) {
+        m_openWorks->closeProject();
+        owmessages::uninstall();
+        m_openWorks.reset();
     }
     m_project.reset();
     flushMessages();
@@ -39,8 +40,7 @@ bool ZRHeadlessSession::startMessages(const QString& logFolder, bool verbose)
     }
     m_eventBus = std::make_unique<ZREventBus>(m_messageManager->getNumPort());
     m_eventBus->setMutex(m_messageManager->getMutex());
-    OhnoAddErrorHandler(verbose ? ZROpenworksExchangeDialog::verboseMessageHandler
-                                : ZROpenworksExchangeDialog::quietMessageHandler);
+    owmessages::install(verbose);
     return true;
 }
 
@@ -71,36 +71,39 @@ bool ZRHeadlessSession::openHostProject(const QString& path, QString* error)
     return true;
 }
 
+bool ZRHeadlessSession::openWellDatabase(QString* error)
+{
+    if (!m_project) {
+        *error = QStringLiteral("No host project is open.");
+        return false;
+    }
+    auto database = std::make_unique<ZRLogDatabase>();
+    if (!database->load(m_project->wellDatabasePath(), QStringLiteral("VS_OW_CONNECTOR"), m_project->projectName(),
+                        false)) {
+        *error = QStringLiteral("Unable to load well database.");
+        return false;
+    }
+    m_wellDatabase = std::move(database);
+    return true;
+}
+
 bool ZRHeadlessSession::openOpenWorksProject(const QString& district, const QString& project, QString* error)
 {
-    if (owinit() != 0) {
-        *error = QStringLiteral("OpenWorks® was unable to initialize.\nPlease verify that OpenWorks® is installed and "
-                                "correctly configured.");
+    m_openWorks = std::make_unique<ZROpenworksSession>();
+    if (!m_openWorks->start(error))
         return false;
-    }
-    const int gdiStatus = gdiInit();
-    if (gdiStatus != 0) {
-        *error = QStringLiteral("Unable to initialize GDI subsystem: %1")
-                     .arg(QString::fromLocal8Bit(gdiErrorMessage(gdiStatus)));
-        return false;
-    }
-    m_devKitStarted = true;
     if (!district.isEmpty()) {
-        char path[1024] = {};
-        if (lgcGetPathFromDistrict(district.toLocal8Bit().constData(), path, int(sizeof path)) != 0
-            || prjSetSysDistrict(district.toLocal8Bit().constData()) != 0) {
+        if (!ZROpenworksSession::districtExists(district) || ZROpenworksSession::setSystemDistrict(district) != 0) {
             *error = QStringLiteral("The OpenWorks® district %1 does not exist.").arg(district);
             return false;
         }
     }
-    int status = 0;
-    prjOpen(project.toLocal8Bit().constData(), 0, &status);
-    if (status != 0) {
-        *error = QStringLiteral("Unable to connect to OpenWorks® project: %1")
-                     .arg(ZROpenworksProjectBrowser::openErrorText(status));
+    m_district = ZROpenworksSession::systemDistrict();
+    QString text;
+    if (!m_openWorks->openProject(project, &text)) {
+        *error = QStringLiteral("Unable to connect to OpenWorks® project: %1").arg(text);
         return false;
     }
-    m_projectOpen = true;
     return true;
 }
 
@@ -108,6 +111,9 @@ ZRExchangeContext ZRHeadlessSession::context(ZRExchangeUi* ui) const
 {
     ZRExchangeContext context;
     context.project = m_project.get();
+    context.wellDatabase = m_wellDatabase.get();
+    context.session = m_openWorks.get();
     context.ui = ui;
+    context.unitTable = m_openWorks && m_openWorks->isStarted() ? openWorksUnitAbbreviationTable() : QMap<int, QString>();
     return context;
 }

@@ -28,6 +28,8 @@ void ZRTerminalProgressBarFactory::installInterruptHandler()
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // A stop asked by another program ends the run the same way.
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 bool ZRTerminalProgressBarFactory::interrupted()

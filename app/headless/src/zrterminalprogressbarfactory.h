@@ -16,7 +16,8 @@ class ZRTerminalProgressBarFactory : public VsProgressBarFactoryAbstract
 public:
     VsProgressBarAbstract* createProgressBar(int topLevelId) override;
 
-    /// The first SIGINT asks for cancellation; a second one ends the process.
+    /// The first SIGINT or SIGTERM asks for cancellation; a second one ends
+    /// the process.
     static void installInterruptHandler();
     /// Whether an interrupt was received.
     static bool interrupted();

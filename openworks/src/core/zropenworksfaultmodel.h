@@ -10,6 +10,14 @@ public:
     static constexpr int ColumnCount = 8;
     static constexpr int FirstHiddenColumn = 7;
 
+    /// Columns read by the exchanges.
+    enum Column
+    {
+        NameColumn = 0,
+        DomainColumn = 3,
+        FaultPlaneIdColumn = 7
+    };
+
     explicit ZROpenworksFaultModel(QObject* parent = nullptr);
 
     bool isHiddenColumn(int column) const override;

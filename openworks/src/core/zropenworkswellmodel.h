@@ -11,6 +11,18 @@ public:
     static constexpr int ColumnCount = 16;
     static constexpr int FirstHiddenColumn = 12;
 
+    /// Columns read by the exchanges (the hidden ones carry the record keys).
+    enum Column
+    {
+        WellListColumn = 0,
+        CommonWellNameColumn = 1,
+        WellNumberColumn = 2,
+        WellKeyColumn = 12,
+        UwiColumn = 13,
+        WellIdColumn = 14,
+        StatusColumn = 15
+    };
+
     explicit ZROpenworksWellModel(QObject* parent = nullptr);
 
     bool isHiddenColumn(int column) const override;

@@ -10,6 +10,15 @@ public:
     static constexpr int ColumnCount = 14;
     static constexpr int FirstHiddenColumn = 12;
 
+    /// Columns read by the exchanges.
+    enum Column
+    {
+        HorizonNameColumn = 0,
+        AttributeColumn = 3,
+        HorizonIdColumn = 12,
+        HiddenAttributeColumn = 13
+    };
+
     explicit ZROpenworksHorizonModel(QObject* parent = nullptr);
 
     bool isHiddenColumn(int column) const override;

@@ -12,6 +12,24 @@ public:
     static constexpr int ColumnCount = 19;
     static constexpr int FirstHiddenColumn = 13;
 
+    /// Columns read by the exchanges (the hidden ones carry the record ids).
+    enum Column
+    {
+        SurveyNameColumn = 0,
+        DataSetColumn = 1,
+        DomainColumn = 6,
+        InlineMinColumn = 7,
+        InlineMaxColumn = 8,
+        XlineMinColumn = 9,
+        XlineMaxColumn = 10,
+        FileNameColumn = 13,
+        DataSetDomainColumn = 14,
+        UnitColumn = 15,
+        SampleIntervalColumn = 16,
+        DataSetIdColumn = 17,
+        SurveyOnlyColumn = 18
+    };
+
     explicit ZROpenworksSurveyModel(QObject* parent = nullptr);
 
     bool isHiddenColumn(int column) const override;
