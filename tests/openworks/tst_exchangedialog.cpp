@@ -36,6 +36,10 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QToolButton>
+#include "zrtransferreport.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <thread>
@@ -98,6 +102,8 @@ private slots:
     void missingProjectListStillBuildsTheWindow();
     void messageHandlersForwardByCode();
     void dataFolderOfTheDistrict();
+    void importWritesItsReportNextToTheLog();
+    void destructionGivesBackProjectAndDevKit();
 
 private:
     ZROpenworksExchangeDialog* makeDialog();
@@ -559,6 +565,55 @@ void TestExchangeDialog::dataFolderOfTheDistrict()
     QVERIFY(!ensureDistrictDataFolder("x", error));
     QCOMPARE(error, QStringLiteral("OpenWorks® dir.dat file is empty or misconfigured"));
     QVERIFY(prjSetSysDistrict(ExchangeFixture::District) == 0);
+}
+
+void TestExchangeDialog::importWritesItsReportNextToTheLog()
+{
+    ZROpenworksExchangeDialog* dialog = makeDialog();
+    const QString logs = m_fixture->environment().makeFolder("logs");
+    dialog->setReportFolder(logs);
+    openDemo(dialog);
+    ZROpenworksProjectBrowser* browser = dialog->projectBrowser();
+    browser->setCategoryById(ZROpenworksProjectBrowser::Surveys);
+    QAbstractItemModel* proxy = browser->proxy();
+    QItemSelectionModel* selection = browser->tableView(ZROpenworksProjectBrowser::Surveys)->selectionModel();
+    for (int row = 0; row < proxy->rowCount(); ++row)
+        if (proxy->index(row, 1).data().toString() == "NS Depth")
+            selection->select(QItemSelection(proxy->index(row, 0), proxy->index(row, proxy->columnCount() - 1)),
+                              QItemSelectionModel::Select);
+    m_ui->fileConflictAnswers.enqueue({ZRExchangeUi::FileConflictAnswer::Overwrite, QString()});
+    QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
+
+    const QStringList reports = QDir(logs).entryList({"Velostrat-OpenWorks-import-surveys-*.json"}, QDir::Files);
+    QCOMPARE(reports.size(), 1);
+    QJsonObject report;
+    QString error;
+    QVERIFY2(ZRTransferReport::read(QDir(logs).filePath(reports.first()), &report, &error), qPrintable(error));
+    QCOMPARE(report.value("hostProject").toString(), m_fixture->project().projectPath());
+    QCOMPARE(report.value("openWorksProject").toObject().value("district").toString(),
+             QString(ExchangeFixture::District));
+    QCOMPARE(report.value("requested").toInt(), 1);
+    const QJsonObject item = report.value("items").toArray().first().toObject();
+    QCOMPARE(item.value("source").toObject().value("name").toString(), QStringLiteral("NS Depth"));
+    QVERIFY(QStringList({"imported", "overwritten"}).contains(item.value("outcome").toString()));
+    const QString volume = item.value("target").toObject().value("path").toString();
+    QCOMPARE(item.value("files").toArray().first().toObject().value("sha256").toString(),
+             ZRTransferReport::sha256OfFile(volume));
+    QVERIFY(QFile::remove(volume));
+}
+
+void TestExchangeDialog::destructionGivesBackProjectAndDevKit()
+{
+    ZROpenworksExchangeDialog* dialog = makeDialog();
+    openDemo(dialog);
+    prjProject_t active{};
+    QCOMPARE(prjGetActive(&active), 0);
+    const int closes = owsim::callCount("prjClose");
+    const int ends = owsim::callCount("gdiClose");
+    delete dialog;
+    QCOMPARE(owsim::callCount("gdiClose"), ends + 1);
+    QCOMPARE(owsim::callCount("prjClose"), closes + 1);
+    QCOMPARE(prjGetActive(&active), int(PRJ_NO_ACTIVE_PROJECT));
 }
 
 QTEST_MAIN(TestExchangeDialog)

@@ -4,8 +4,12 @@
 #include "owsim.h"
 #include "surveyimportchecks.h"
 #include "zrproject.h"
+#include "zrtransferreport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>
@@ -35,6 +39,8 @@ private slots:
     void namesThatSelectNothingOrSeveral();
     void usageErrors_data();
     void usageErrors();
+    void dryRunThenReportedRun();
+    void failedTraceReadsMakeTheRunIncomplete();
 
 private:
     Run run(const QStringList& arguments, const QString& inject = QString());
@@ -266,6 +272,55 @@ void TestHeadlessSurveyImport::usageErrors()
                      "error: Unable to connect to OpenWorks® project: The project does not exist.\n"),
                  qPrintable(missing.out));
     }
+}
+
+void TestHeadlessSurveyImport::dryRunThenReportedRun()
+{
+    const QString folder = m_fixture->environment().makeFolder("reports");
+    const Run plan = run(importArguments({"NS Time Full", "--dry-run", "--report", folder + "/plan.json"}));
+    QVERIFY2(plan.exitCode == 0, qPrintable(plan.out + plan.err));
+    QVERIFY2(plan.out.contains(QStringLiteral("plan: seismic data set NS Time Full -> %1/NS Time Full [create, planned]")
+                                   .arg(volumeFolder())),
+             qPrintable(plan.out));
+    QVERIFY(plan.out.contains("grid 81 x "));
+    QVERIFY(plan.out.endsWith("result: 1 of 1 data sets imported (dry run: nothing written).\n"));
+    QCOMPARE(QDir(volumeFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    QJsonObject report;
+    QString error;
+    QVERIFY2(ZRTransferReport::read(folder + "/plan.json", &report, &error), qPrintable(error));
+    QVERIFY(report.value("dryRun").toBool());
+    QCOMPARE(report.value("exchange").toString(), QStringLiteral("import-surveys"));
+    QCOMPARE(report.value("openWorksProject").toObject().value("project").toString(), QStringLiteral("DEMO"));
+    const QJsonObject planned = report.value("items").toArray().first().toObject();
+    QCOMPARE(planned.value("outcome").toString(), QStringLiteral("planned"));
+
+    const Run real = run(importArguments({"NS Time Full", "--report", folder + "/run.json"}));
+    QVERIFY2(real.exitCode == 0, qPrintable(real.out + real.err));
+    QVERIFY2(ZRTransferReport::read(folder + "/run.json", &report, &error), qPrintable(error));
+    QVERIFY(!report.value("dryRun").toBool());
+    QCOMPARE(report.value("arguments").toArray().first().toString(), QStringLiteral("import-surveys"));
+    const QJsonObject item = report.value("items").toArray().first().toObject();
+    QCOMPARE(item.value("outcome").toString(), QStringLiteral("imported"));
+    QCOMPARE(item.value("target").toObject(), planned.value("target").toObject());
+    const QJsonObject file = item.value("files").toArray().first().toObject();
+    QFile volume(volumeFolder() + "/NS Time Full");
+    QVERIFY(volume.open(QIODevice::ReadOnly));
+    QCOMPARE(file.value("sha256").toString(),
+             QString::fromLatin1(QCryptographicHash::hash(volume.readAll(), QCryptographicHash::Sha256).toHex()));
+    checkVolume(volumeFolder() + "/NS Time Full", "North Sea 3D", "NS Time Full");
+}
+
+void TestHeadlessSurveyImport::failedTraceReadsMakeTheRunIncomplete()
+{
+    const Run result = run(importArguments({"NS Time Full"}), "dm3dtr_:4000+=3");
+    QVERIFY2(result.exitCode == 1, qPrintable(result.out + result.err));
+    // 61 lines of 81 traces: every read from the 4000th on failed.
+    QVERIFY2(result.out.contains("note: NS Time Full: 942 of 4941 traces could not be read and were written as "
+                                 "-9999.0.\n"),
+             qPrintable(result.out));
+    QVERIFY(result.out.contains("bus 1 error: Error during call to dm3dtr_ : 3\n"));
+    QVERIFY(result.out.endsWith("result: 1 of 1 data sets imported.\n"));
 }
 
 QTEST_MAIN(TestHeadlessSurveyImport)
