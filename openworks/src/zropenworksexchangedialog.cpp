@@ -168,6 +168,7 @@ void ZROpenworksExchangeDialog::buildWindow()
     m_pages = new QStackedWidget(this);
 
     m_loggingCheckBox = new QCheckBox(QStringLiteral("Enable logging (warning: slow)"), this);
+    m_loggingTextColor = m_loggingCheckBox->palette().color(QPalette::Text).name();
     m_loggingCheckBox->setToolTip(
         QStringLiteral("Enabling this will log all messages coming from ") + QStringLiteral("OpenWorks®") +
         QStringLiteral(" to the Velostrat Message Window.\nThis can slow down district/project enumeration, project "
@@ -406,7 +407,7 @@ void ZROpenworksExchangeDialog::toggleLogging(bool enabled)
     owmessages::install(enabled);
     m_loggingCheckBox->setStyleSheet(
         QStringLiteral("QCheckBox { color: %1 }")
-            .arg(enabled ? QStringLiteral("red") : m_loggingCheckBox->palette().color(QPalette::Text).name()));
+            .arg(enabled ? QStringLiteral("red") : m_loggingTextColor));
 }
 
 void ZROpenworksExchangeDialog::disableQComboBoxIndex(QComboBox* comboBox, int index)

@@ -145,6 +145,8 @@ private:
 
     QPushButton* m_closeButton = nullptr;
     QCheckBox* m_loggingCheckBox = nullptr;
+    /// The check box's own text colour (its palette follows the style sheet once set).
+    QString m_loggingTextColor;
     QStackedWidget* m_pages = nullptr;
     QLabel* m_failureTitle = nullptr;
     QLabel* m_failureText = nullptr;

@@ -44,6 +44,11 @@ ZROpenworksFileExistsDialog::ZROpenworksFileExistsDialog(const QFileInfo& existi
     m_okButton->setEnabled(false);
     m_overwriteButton = new QPushButton(QStringLiteral("Overwrite Existing File"), this);
     m_overwriteButton->setStyleSheet(QStringLiteral("QPushButton { font: bold }"));
+    // Enter presses OK (when a usable name enables it), never Skip or Overwrite.
+    m_skipButton->setAutoDefault(false);
+    m_overwriteButton->setAutoDefault(false);
+    m_okButton->setAutoDefault(false);
+    m_okButton->setDefault(true);
 
     connect(m_nameEdit, &QLineEdit::textChanged, this, &ZROpenworksFileExistsDialog::checkName);
     connect(m_skipButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -129,8 +129,11 @@ ZROpenworksProjectBrowser::ZROpenworksProjectBrowser(QWidget* parent, ZROpenwork
     connect(m_pages, &QStackedWidget::currentChanged, this, [this](int index) {
         m_proxy->setSourceModel(modelOfPage(index));
         m_proxy->invalidate();
-        if (ZROpenworksTableView* view = m_views.value(index))
+        if (ZROpenworksTableView* view = m_views.value(index)) {
+            // The shared proxy sorts as the shown page's header says, not as the previous page did.
+            view->applyHeaderSort();
             refreshPage(view);
+        }
     });
     connect(m_searchField, &QLineEdit::textChanged, m_proxy, &ZROpenworksSortFilterProxyModel::setPendingFilter);
     connect(this, &ZROpenworksProjectBrowser::openSucceeded, this, &ZROpenworksProjectBrowser::onOpenSucceeded);

@@ -11,6 +11,25 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
+
+#include <cmath>
+
+namespace
+{
+/// Shows reals with the digits they carry.
+class RealDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        if (value.userType() == QMetaType::Double || value.userType() == QMetaType::Float)
+            return ZROpenworksTableView::realText(value.toDouble(), locale);
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+};
+} // namespace
 
 const char* const ZROpenworksTableView::MimeType = "application/velostrat.openworkstableitem";
 
@@ -24,6 +43,7 @@ ZROpenworksTableView::ZROpenworksTableView(ZROpenworksTableModel* categoryModel,
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSortingEnabled(true);
     setModel(proxy);
+    setItemDelegate(new RealDelegate(this));
     categoryModel->setParent(this);
     horizontalHeader()->setStretchLastSection(true);
 
@@ -34,6 +54,30 @@ ZROpenworksTableView::ZROpenworksTableView(ZROpenworksTableModel* categoryModel,
     m_overlay->setWordWrap(true);
     m_overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
     placeOverlay();
+}
+
+QString ZROpenworksTableView::realText(double value, const QLocale& locale)
+{
+    if (!std::isfinite(value))
+        return locale.toString(value);
+    // The fewest digits that give the value back: the double itself, or for a
+    // single-precision value widened to double, that float.
+    const bool single = double(float(value)) == value;
+    for (int digits = 1; digits < 17; ++digits) {
+        const double parsed = QString::number(value, 'g', digits).toDouble();
+        if (parsed == value || (single && float(parsed) == float(value)))
+            return locale.toString(value, 'g', digits);
+    }
+    return locale.toString(value, 'g', 17);
+}
+
+void ZROpenworksTableView::applyHeaderSort()
+{
+    auto* proxy = qobject_cast<QSortFilterProxyModel*>(model());
+    if (!proxy)
+        return;
+    const int section = isSortingEnabled() ? horizontalHeader()->sortIndicatorSection() : -1;
+    proxy->sort(section, horizontalHeader()->sortIndicatorOrder());
 }
 
 void ZROpenworksTableView::placeOverlay()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QPoint>
 #include <QTableView>
 
@@ -24,6 +25,14 @@ public:
 
     /// The label text of a row of the proxy (empty for a model without label column).
     QString dragLabel(int proxyRow) const;
+
+    /// The text a real cell shows: the fewest significant digits that give the
+    /// value back exactly (for a single-precision value widened to double, that
+    /// float), so that map coordinates a few metres apart never look alike.
+    static QString realText(double value, const QLocale& locale);
+    /// Applies this page's header sort indicator to the shared proxy (no
+    /// indicator: the catalogue's own order).
+    void applyHeaderSort();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

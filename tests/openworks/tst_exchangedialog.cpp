@@ -36,7 +36,11 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QToolButton>
+#include "zropenworksfileexistsdialog.h"
 #include "zrtransferreport.h"
+
+#include <QHeaderView>
+#include <QStyledItemDelegate>
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -103,6 +107,10 @@ private slots:
     void messageHandlersForwardByCode();
     void dataFolderOfTheDistrict();
     void importWritesItsReportNextToTheLog();
+    void enterInTheConflictDialogTakesTheNewName();
+    void eachPageSortsAsItsHeaderSays();
+    void loggingLabelGetsItsColourBack();
+    void realsShowTheirDigits();
     void destructionGivesBackProjectAndDevKit();
 
 private:
@@ -614,6 +622,98 @@ void TestExchangeDialog::destructionGivesBackProjectAndDevKit()
     QCOMPARE(owsim::callCount("gdiClose"), ends + 1);
     QCOMPARE(owsim::callCount("prjClose"), closes + 1);
     QCOMPARE(prjGetActive(&active), int(PRJ_NO_ACTIVE_PROJECT));
+}
+
+void TestExchangeDialog::enterInTheConflictDialogTakesTheNewName()
+{
+    const QString folder = m_fixture->environment().makeFolder("conflict");
+    for (const char* name : {"Volume A", "taken"}) {
+        QFile file(folder + "/" + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    ZROpenworksFileExistsDialog dialog{QFileInfo(folder + "/Volume A")};
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.nameEdit()->setFocus();
+    // Enter with no name or a taken one does nothing (it never skips).
+    QTest::keyClick(dialog.nameEdit(), Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QTest::keyClicks(dialog.nameEdit(), "taken");
+    QTest::keyClick(dialog.nameEdit(), Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    dialog.nameEdit()->clear();
+    QTest::keyClicks(dialog.nameEdit(), "Volume B");
+    QTest::keyClick(dialog.nameEdit(), Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isOverwrite());
+    QCOMPARE(dialog.newFileName(), QStringLiteral("Volume B"));
+}
+
+void TestExchangeDialog::eachPageSortsAsItsHeaderSays()
+{
+    ZROpenworksExchangeDialog* dialog = makeDialog();
+    openDemo(dialog);
+    ZROpenworksProjectBrowser* browser = dialog->projectBrowser();
+    browser->setCategoryById(ZROpenworksProjectBrowser::Wells);
+    ZROpenworksTableView* wells = browser->tableView(ZROpenworksProjectBrowser::Wells);
+    wells->sortByColumn(1, Qt::DescendingOrder);
+    QCOMPARE(browser->proxy()->sortColumn(), 1);
+
+    // The survey page sorts as its own header marks, not by the well page's column.
+    browser->setCategoryById(ZROpenworksProjectBrowser::Surveys);
+    ZROpenworksTableView* surveys = browser->tableView(ZROpenworksProjectBrowser::Surveys);
+    QVERIFY(surveys->horizontalHeader()->sortIndicatorSection() != 1
+            || surveys->horizontalHeader()->sortIndicatorOrder() != Qt::DescendingOrder);
+    QCOMPARE(browser->proxy()->sortColumn(), surveys->horizontalHeader()->sortIndicatorSection());
+    QCOMPARE(browser->proxy()->sortOrder(), surveys->horizontalHeader()->sortIndicatorOrder());
+
+    browser->setCategoryById(ZROpenworksProjectBrowser::Wells);
+    QCOMPARE(browser->proxy()->sortColumn(), 1);
+    QCOMPARE(browser->proxy()->sortOrder(), Qt::DescendingOrder);
+    QStringList shown;
+    for (int row = 0; row < browser->proxy()->rowCount(); ++row)
+        shown.append(browser->proxy()->index(row, 1).data().toString());
+    QStringList sorted = shown;
+    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) { return a > b; });
+    QCOMPARE(shown, sorted);
+}
+
+void TestExchangeDialog::loggingLabelGetsItsColourBack()
+{
+    ZROpenworksExchangeDialog* dialog = makeDialog();
+    const QString original = dialog->loggingCheckBox()->palette().color(QPalette::Text).name();
+    QVERIFY(original != QColor(Qt::red).name());
+    dialog->loggingCheckBox()->setChecked(true);
+    QCOMPARE(dialog->loggingCheckBox()->styleSheet(), QStringLiteral("QCheckBox { color: red }"));
+    dialog->loggingCheckBox()->setChecked(false);
+    QCOMPARE(dialog->loggingCheckBox()->styleSheet(), QStringLiteral("QCheckBox { color: %1 }").arg(original));
+    dialog->loggingCheckBox()->setChecked(true);
+    dialog->loggingCheckBox()->setChecked(false);
+    QCOMPARE(dialog->loggingCheckBox()->styleSheet(), QStringLiteral("QCheckBox { color: %1 }").arg(original));
+}
+
+void TestExchangeDialog::realsShowTheirDigits()
+{
+    const QLocale c(QLocale::C);
+    // Well heads ten metres apart.
+    QVERIFY(ZROpenworksTableView::realText(6782000.0, c) != ZROpenworksTableView::realText(6782010.0, c));
+    QCOMPARE(ZROpenworksTableView::realText(452013.25, c), QStringLiteral("452013.25"));
+    QCOMPARE(ZROpenworksTableView::realText(6782010.123, c), QStringLiteral("6782010.123"));
+    QCOMPARE(ZROpenworksTableView::realText(0.1, c), QStringLiteral("0.1"));
+    // A single-precision elevation widened to double shows as it was written.
+    QCOMPARE(ZROpenworksTableView::realText(double(25.3f), c), QStringLiteral("25.3"));
+
+    ZROpenworksExchangeDialog* dialog = makeDialog();
+    openDemo(dialog);
+    ZROpenworksProjectBrowser* browser = dialog->projectBrowser();
+    browser->setCategoryById(ZROpenworksProjectBrowser::Wells);
+    ZROpenworksTableView* view = browser->tableView(ZROpenworksProjectBrowser::Wells);
+    const QModelIndex x = browser->proxy()->index(0, 10);
+    auto* delegate = qobject_cast<QStyledItemDelegate*>(view->itemDelegate());
+    QVERIFY(delegate);
+    QCOMPARE(delegate->displayText(x.data(), c), ZROpenworksTableView::realText(x.data().toDouble(), c));
+    QCOMPARE(delegate->displayText(QVariant(QStringLiteral("NS-01")), c), QStringLiteral("NS-01"));
 }
 
 QTEST_MAIN(TestExchangeDialog)
