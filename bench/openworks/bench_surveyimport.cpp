@@ -25,6 +25,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -262,22 +263,45 @@ int main(int argc, char** argv)
 
     const QStringList oursArguments{"--ours", QString::fromStdString(home), hostPath, QString::fromStdString(fileName),
                                     QString::number(dataSetId)};
-    ChildResult best, bestBaseline, bestDirect;
-    qint64 dataOffset = -1;
-    const int repeats = 3;
-    for (int r = 0; r < repeats; ++r) {
-        QFile::remove(volumePath);
-        const ChildResult ours = runChild(oursArguments);
-        if (!ours.ok) {
-            std::fprintf(stderr, "the import failed\n");
-            return 1;
+    // A first, untimed import gives the volume's data offset (the same for every run).
+    QFile::remove(volumePath);
+    if (!runChild(oursArguments).ok) {
+        std::fprintf(stderr, "the import failed\n");
+        return 1;
+    }
+    const qint64 dataOffsetOfHeader = ZRObjectHeader::dataOffset(volumePath);
+    // Rounds alternate which of ours and the baseline runs first.
+    bench::RoundRatios versusBaseline;
+    versusBaseline.name = "survey import 1 GiB, ours vs segyio baseline";
+    bench::RoundRatios versusDirect;
+    versusDirect.name = "survey import 1 GiB, ours vs segyio direct reads without transposition";
+    double peakMiB = 0.0;
+    double beforeMiB = 0.0;
+    double baselinePeakMiB = 0.0;
+    const int rounds = bench::roundsFromEnvironment(5);
+    for (int r = 0; r < rounds; ++r) {
+        qint64 dataOffset = -1;
+        ChildResult ours;
+        ChildResult baseline;
+        const auto runOursOnce = [&] {
+            QFile::remove(volumePath);
+            ours = runChild(oursArguments);
+            dataOffset = ours.ok ? ZRObjectHeader::dataOffset(volumePath) : -1;
+        };
+        const auto runBaselineOnce = [&] {
+            QFile::remove(baselinePath);
+            // The baseline writes at the same data offset as ours (the header is the same for every run).
+            baseline = runChild({"--baseline", inputPath, baselinePath, QString::number(dataOffsetOfHeader)});
+        };
+        if (r % 2 == 0) {
+            runOursOnce();
+            runBaselineOnce();
+        } else {
+            runBaselineOnce();
+            runOursOnce();
         }
-        dataOffset = ZRObjectHeader::dataOffset(volumePath);
-        QFile::remove(baselinePath);
-        const ChildResult baseline =
-            runChild({"--baseline", inputPath, baselinePath, QString::number(dataOffset)});
-        if (!baseline.ok) {
-            std::fprintf(stderr, "the baseline failed\n");
+        if (!ours.ok || !baseline.ok || dataOffset != dataOffsetOfHeader) {
+            std::fprintf(stderr, "the import or the baseline failed\n");
             return 1;
         }
         const bool sameAsBaseline = sameFrames(volumePath, baselinePath, dataOffset);
@@ -288,31 +312,32 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "the baselines failed or wrote other frames\n");
             return 1;
         }
-        std::printf("run %d: ours %.3f s (peak %.1f MiB), baseline %.3f s (peak %.1f MiB), direct reads %.3f s\n",
+        for (bench::RoundRatios* result : {&versusBaseline, &versusDirect}) {
+            const double other = result == &versusBaseline ? baseline.seconds : direct.seconds;
+            result->oursSeconds.push_back(ours.seconds);
+            result->baselineSeconds.push_back(other);
+            result->ratios.push_back(other / ours.seconds);
+        }
+        std::printf("round %d: ours %.3f s (peak %.1f MiB), baseline %.3f s (peak %.1f MiB), direct reads %.3f s\n",
                     r + 1, ours.seconds, ours.peakMiB, baseline.seconds, baseline.peakMiB, direct.seconds);
         std::fflush(stdout);
-        if (!best.ok || ours.seconds < best.seconds)
-            best = ours;
-        if (!bestBaseline.ok || baseline.seconds < bestBaseline.seconds)
-            bestBaseline = baseline;
-        if (!bestDirect.ok || direct.seconds < bestDirect.seconds)
-            bestDirect = direct;
+        peakMiB = std::max(peakMiB, ours.peakMiB);
+        beforeMiB = std::max(beforeMiB, ours.beforeMiB);
+        baselinePeakMiB = std::max(baselinePeakMiB, baseline.peakMiB);
     }
     std::printf("frames equal to the baselines': yes\n");
     const double frameMiB = double(frameBytes) / double(1 << 20);
     const double limitMiB = 2.0 * frameMiB + 32.0;
-    bench::reportRatio("survey import 1 GiB, ours vs segyio baseline", best.seconds, bestBaseline.seconds, true);
-    bench::reportRatio("survey import 1 GiB, ours vs segyio direct reads without transposition", best.seconds,
-                       bestDirect.seconds, true);
-    bench::report("survey import peak resident memory", best.peakMiB, "MiB");
-    bench::report("survey import resident memory before the import", best.beforeMiB, "MiB");
-    bench::report("survey import peak growth during the import", best.peakMiB - best.beforeMiB, "MiB");
-    bench::report("baseline peak resident memory", bestBaseline.peakMiB, "MiB");
+    bench::reportRounds(versusBaseline, 2.0);
+    bench::reportRounds(versusDirect);
+    bench::report("survey import peak resident memory (largest round)", peakMiB, "MiB");
+    bench::report("survey import resident memory before the import", beforeMiB, "MiB");
+    bench::report("baseline peak resident memory", baselinePeakMiB, "MiB");
     std::printf("memory limit (two frames + 32 MiB): %.1f MiB, peak %s\n", limitMiB,
-                best.peakMiB < limitMiB ? "under it" : "ABOVE it");
-    std::printf("throughput: ours %.0f MiB/s, baseline %.0f MiB/s\n",
-                double(frameBytes) * lines / double(1 << 20) / best.seconds,
-                double(frameBytes) * lines / double(1 << 20) / bestBaseline.seconds);
+                peakMiB < limitMiB ? "under it" : "ABOVE it");
+    std::printf("throughput (medians): ours %.0f MiB/s, baseline %.0f MiB/s\n",
+                double(frameBytes) * lines / double(1 << 20) / versusBaseline.medianOurs(),
+                double(frameBytes) * lines / double(1 << 20) / versusBaseline.medianBaseline());
     QDir(folder).removeRecursively();
     return 0;
 }
