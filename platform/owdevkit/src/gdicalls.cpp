@@ -368,6 +368,10 @@ int gdiCommit(void)
     ProjectStore* store = session().store();
     if (!store)
         return session().fail(GDI_NO_PROJECT);
+    // Traces still buffered for writing reach their files before the records
+    // that describe them are committed.
+    if (!session().flushSeismicFiles())
+        return session().fail(GDI_COMMIT_FAILED, "cannot write the traces of an open seismic file");
     const bool wasOpen = store->inTransaction();
     if (!store->commit())
         return session().fail(GDI_COMMIT_FAILED, store->lastError());
@@ -383,7 +387,9 @@ int gdiRollback(void)
     if (!store)
         return session().fail(GDI_NO_PROJECT);
     const bool wasOpen = store->inTransaction();
-    if (!store->rollback())
+    const bool rolledBack = store->rollback();
+    session().dropRemovedSeismicFiles();
+    if (!rolledBack)
         return session().fail(GDI_DATABASE_ERROR, store->lastError());
     if (wasOpen)
         session().emit(177600002, OwSession::message(177600002));

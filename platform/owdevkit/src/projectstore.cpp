@@ -70,7 +70,7 @@ ProjectStore::~ProjectStore()
 }
 
 bool ProjectStore::create(const std::string& path, const std::string& name, int projectId, int measurementSystem,
-                          std::string* error)
+                          const std::map<int, int>& units, std::string* error)
 {
     ProjectStore store;
     if (!store.open(path)) {
@@ -86,7 +86,8 @@ bool ProjectStore::create(const std::string& path, const std::string& name, int 
             break;
         Statement insert(store.m_db, "INSERT OR REPLACE INTO UNITS(unit_type, unit_id) VALUES(?, ?)");
         insert.bind(1, t.type);
-        insert.bind(2, UnitCatalog::defaultUnitFor(t.type, measurementSystem));
+        const auto chosen = units.find(t.type);
+        insert.bind(2, chosen != units.end() ? chosen->second : UnitCatalog::defaultUnitFor(t.type, measurementSystem));
         ok = insert.step() == SQLITE_DONE;
     }
     for (const char* interpreter : {"LGC", "UNKN"})

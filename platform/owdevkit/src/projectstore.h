@@ -44,9 +44,11 @@ public:
     ProjectStore(const ProjectStore&) = delete;
     ProjectStore& operator=(const ProjectStore&) = delete;
 
-    /// Creates a new database file with the schema and the project's units.
+    /// Creates a new database file with the schema and the project's units:
+    /// those of the measurement system, except the unit types in units
+    /// (unit type -> unit id).
     static bool create(const std::string& path, const std::string& name, int projectId, int measurementSystem,
-                       std::string* error);
+                       const std::map<int, int>& units, std::string* error);
 
     bool open(const std::string& path);
     void close();
