@@ -85,9 +85,10 @@ void dm3dnx_(void* controlBlock, const int* option, const int* firstX, const int
  * *option 0, *scale 0.0 (no scaling). Status: 0; 1 no data there (trace
  * filled with 0); 2 samples outside the file; 3 grid position outside the
  * file; 4 firstSample > lastSample; 9 file not open or I/O failure.
- * *flags receives 0 for a live trace, 1 for an absent one. Reads take a whole
- * line of traces (or, for surveys not in "TRACE" orientation, a run of traces
- * per line) with one system call and keep only a few such blocks. */
+ * *flags receives 0 for a live trace, 1 for an absent one. Reads come from
+ * the file mapped once by dm3dop_; writes collect the traces of the current
+ * line and write them with one system call when a trace of another line is
+ * written, at dm3dcl_, at gdiCommit and at prjend_. */
 void dm3dtr_(void* controlBlock, const int* gridX, const int* gridY, const int* firstSample, const int* lastSample,
              const int* step, const int* option, float* trace, const float* scale, int* status, int* flags);
 /* Closes the file (mode 3: records the value range in the data set record,

@@ -80,10 +80,11 @@ bool loadSegy(const std::string& home, const std::string& district, const std::s
               const std::string& domain, std::string* error);
 
 /// System calls that moved trace data of seismic data set files since the
-/// process started: reads (one per block of traces dm3dtr_ reads: a line, or
-/// a run of a very long line) and writes (one per run of traces written
-/// together: a line when dm3dtr_ wrote a whole line). Header writes of new
-/// files are counted as writes too.
+/// process started: reads (one mapping per data set opened for reading by
+/// dm3dop_; single-trace reads only where a file cannot be mapped or part of
+/// a trace is rewritten) and writes (one per run of traces written together:
+/// one per line when dm3dtr_ wrote whole lines; one for the headers of each
+/// new file).
 struct SeismicIoCounts
 {
     long long reads = 0;

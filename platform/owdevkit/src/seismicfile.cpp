@@ -1,10 +1,12 @@
 #include "seismicfile.h"
 
+#include "byteswap.h"
 #include "segylayout.h"
 
 #include <segyio/segy.h>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,10 +21,9 @@ using namespace segylayout;
 
 namespace
 {
-// Largest block of traces read with one call, and largest run of a line held
-// for writing: whole lines unless a line is longer than this.
+// Largest run of a line held for writing: whole lines unless a line is
+// longer than this. Reads map windows of whole lines of about this size.
 const long long kBlockBytes = 32LL << 20;
-const size_t kCachedBlocks = 2;
 
 std::atomic<long long> g_readCalls{0};
 std::atomic<long long> g_writeCalls{0};
@@ -59,27 +60,6 @@ bool pwriteAll(int fd, const char* buffer, long long bytes, long long offset)
         offset += n;
     }
     return true;
-}
-
-/// Big-endian 32-bit words to native (and back: the swap is its own inverse).
-inline void swapWords(char* data, long long count)
-{
-    for (long long i = 0; i < count; ++i) {
-        uint32_t word;
-        std::memcpy(&word, data + 4 * i, 4);
-        word = __builtin_bswap32(word);
-        std::memcpy(data + 4 * i, &word, 4);
-    }
-}
-
-inline void swapCopy(const float* in, long long count, char* out)
-{
-    for (long long i = 0; i < count; ++i) {
-        uint32_t word;
-        std::memcpy(&word, in + i, 4);
-        word = __builtin_bswap32(word);
-        std::memcpy(out + 4 * i, &word, 4);
-    }
 }
 
 void copyCard(char* text, int line, const std::string& content)
@@ -246,7 +226,6 @@ bool SeismicFile::open(const std::string& path, const Geometry& g, bool write, s
         *error = "file does not match its data set: " + path;
         return false;
     }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_fd = fd;
     m_writing = write;
     m_geometry = g;
@@ -278,8 +257,7 @@ bool SeismicFile::close()
     m_fd = -1;
     m_writing = false;
     m_locator = Locator();
-    for (Block& block : m_blocks)
-        block.line = -1;
+    unmapWindows();
     return flushed;
 }
 
@@ -299,58 +277,73 @@ long long SeismicFile::offsetOf(long long line, long long trace) const
     return 3600LL + (line * m_geometry.traceCount + trace) * m_geometry.traceBytes();
 }
 
-SeismicFile::Block* SeismicFile::blockFor(long long line, long long trace)
+void SeismicFile::unmapWindows()
 {
-    const long long width = blockWidth();
-    const long long first = (trace / width) * width;
-    for (Block& block : m_blocks) {
-        if (block.line == line && block.firstTrace == first) {
-            block.lastUse = ++m_useCounter;
-            return &block;
+    for (Window& window : m_windows) {
+        if (window.base)
+            munmap(window.base, window.length);
+        window = Window();
+    }
+}
+
+const char* SeismicFile::mappedTrace(long long line, long long trace)
+{
+    for (Window& window : m_windows) {
+        if (window.base && line >= window.firstLine && line < window.firstLine + window.lineCount) {
+            window.lastUse = ++m_useCounter;
+            return window.base + (offsetOf(line, trace) - window.fileOffset);
         }
     }
-    if (m_blocks.size() < kCachedBlocks)
-        m_blocks.emplace_back();
-    Block* victim = &m_blocks.front();
-    for (Block& block : m_blocks)
-        if (block.lastUse < victim->lastUse)
-            victim = &block;
-    const long long traceBytes = m_geometry.traceBytes();
-    victim->line = -1;
-    victim->firstTrace = first;
-    victim->count = std::min(width, m_geometry.traceCount - first);
-    victim->lastUse = ++m_useCounter;
-    const long long bytes = victim->count * traceBytes;
-    if (victim->bytes.size() < static_cast<size_t>(bytes))
-        victim->bytes.resize(static_cast<size_t>(bytes)); // grows once; later blocks reuse it
-    if (!preadAll(m_fd, victim->bytes.data(), bytes, offsetOf(line, first)))
+    Window* victim = &m_windows[0];
+    for (Window& window : m_windows)
+        if (window.lastUse < victim->lastUse)
+            victim = &window;
+    if (victim->base)
+        munmap(victim->base, victim->length);
+    *victim = Window();
+    const long long lineBytes = m_geometry.lineBytes();
+    const long long windowLines = std::max<long long>(1, kBlockBytes / lineBytes);
+    const long long firstLine = (line / windowLines) * windowLines;
+    const long long lineCount = std::min(windowLines, m_geometry.lineCount - firstLine);
+    const long long page = sysconf(_SC_PAGESIZE);
+    const long long start = offsetOf(firstLine, 0);
+    const long long mapStart = (start / page) * page;
+    const size_t length = static_cast<size_t>(start - mapStart + lineCount * lineBytes);
+    ++g_readCalls;
+    void* base = mmap(nullptr, length, PROT_READ, MAP_SHARED, m_fd, static_cast<off_t>(mapStart));
+    if (base == MAP_FAILED)
         return nullptr;
-    // Convert the samples of every live trace of the block at once.
-    for (long long t = 0; t < victim->count; ++t) {
-        char* header = victim->bytes.data() + t * traceBytes;
-        const int id = read16(reinterpret_cast<const unsigned char*>(header) + kTraceIdentification);
-        if (id != 0 && id != 2)
-            swapWords(header + kTraceHeaderBytes, m_geometry.samples);
-    }
-    victim->line = line;
-    return victim;
+    madvise(base, length, MADV_SEQUENTIAL);
+    victim->firstLine = firstLine;
+    victim->lineCount = lineCount;
+    victim->fileOffset = mapStart;
+    victim->base = static_cast<char*>(base);
+    victim->length = length;
+    victim->lastUse = ++m_useCounter;
+    return victim->base + (offsetOf(line, trace) - mapStart);
 }
 
 int SeismicFile::readTrace(long long line, long long trace, int firstSample, int lastSample, float* out)
 {
     const int n = lastSample - firstSample + 1;
-    const Block* block = m_fd >= 0 && !m_writing ? blockFor(line, trace) : nullptr;
-    if (!block) {
+    const long long traceBytes = m_geometry.traceBytes();
+    const char* header = m_fd >= 0 && !m_writing ? mappedTrace(line, trace) : nullptr;
+    if (!header && m_fd >= 0 && !m_writing) {
+        if (m_trace.size() < static_cast<size_t>(traceBytes))
+            m_trace.resize(static_cast<size_t>(traceBytes));
+        if (preadAll(m_fd, m_trace.data(), traceBytes, offsetOf(line, trace)))
+            header = m_trace.data();
+    }
+    if (!header) {
         std::fill(out, out + n, 0.0f);
         return 9;
     }
-    const char* header = block->bytes.data() + (trace - block->firstTrace) * m_geometry.traceBytes();
     const int id = read16(reinterpret_cast<const unsigned char*>(header) + kTraceIdentification);
     if (id == 0 || id == 2) {
         std::fill(out, out + n, 0.0f);
         return 1;
     }
-    std::memcpy(out, header + kTraceHeaderBytes + 4LL * (firstSample - 1), 4 * static_cast<size_t>(n));
+    swapWords32(header + kTraceHeaderBytes + 4LL * (firstSample - 1), out, static_cast<size_t>(n));
     return 0;
 }
 
@@ -422,7 +415,7 @@ int SeismicFile::writeTrace(long long line, long long trace, int firstSample, in
             std::memset(header + kTraceHeaderBytes, 0, static_cast<size_t>(traceBytes - kTraceHeaderBytes));
     }
     fillHeader(reinterpret_cast<unsigned char*>(header), line, trace);
-    swapCopy(in, n, header + kTraceHeaderBytes + 4LL * (firstSample - 1));
+    swapWords32(in, header + kTraceHeaderBytes + 4LL * (firstSample - 1), static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         if (std::isfinite(in[i])) {
             m_min = std::min(m_min, in[i]);

@@ -15,12 +15,13 @@
 /// 29) and reads as absent.
 ///
 /// Positions are file indexes: line 0 is the smallest line number, trace 0
-/// the smallest trace number. Reads take a block of traces (a whole line, or a
-/// run of a line when lines are very long) with one system call into reused
-/// buffers and convert the block's samples at once. Writes collect the traces
-/// of one line in a reused buffer and write it with one system call (one per
-/// run of written traces) when another line is written, on flush() and on
-/// close().
+/// the smallest trace number. Reads map the file a window of whole lines at a
+/// time (about 32 MiB; two windows stay mapped) and convert each trace's
+/// samples straight from the mapped pages into the caller's buffer in one
+/// vectorised pass. Writes collect the
+/// traces of one line (or of a run of a very long line) in a reused buffer and
+/// write it with one system call (one per run of written traces) when another
+/// line is written, on flush() and on close().
 class SeismicFile
 {
 public:
@@ -55,7 +56,10 @@ public:
     /// for the CDP X / Y of written traces.
     using Locator = std::function<void(double line, double trace, double* mapX, double* mapY)>;
 
-    /// System calls that moved trace data since the process started.
+    /// System calls that moved trace data since the process started: reads
+    /// (mappings of windows of files opened for reading, and reads of single
+    /// traces where a window could not be mapped or a partial trace is rewritten) and
+    /// writes (runs of written traces, and the headers of new files).
     struct IoCounts
     {
         long long reads = 0;
@@ -98,17 +102,8 @@ public:
     float writtenMax() const { return m_max; }
 
 private:
-    struct Block
-    {
-        long long line = -1;
-        long long firstTrace = 0;
-        long long count = 0;
-        unsigned long long lastUse = 0;
-        std::vector<char> bytes;
-    };
-
     bool open(const std::string& path, const Geometry& geometry, bool write, std::string* error);
-    Block* blockFor(long long line, long long trace);
+    /// Traces held together for writing: the whole line unless lines are very long.
     long long blockWidth() const;
     long long offsetOf(long long line, long long trace) const;
     void fillHeader(unsigned char* header, long long line, long long trace) const;
@@ -121,8 +116,24 @@ private:
     int16_t m_delay = 0;
     int16_t m_delayScalar = 1;
 
-    std::vector<Block> m_blocks;
+    /// A run of whole lines of the file mapped for reading.
+    struct Window
+    {
+        long long firstLine = -1;
+        long long lineCount = 0;
+        long long fileOffset = 0; // page-aligned start of the mapping
+        char* base = nullptr;
+        size_t length = 0;
+        unsigned long long lastUse = 0;
+    };
+    /// The mapped header of a trace (mapping its window when needed); null
+    /// when the window cannot be mapped.
+    const char* mappedTrace(long long line, long long trace);
+    void unmapWindows();
+
+    Window m_windows[2];
     unsigned long long m_useCounter = 0;
+    std::vector<char> m_trace; // a trace read without a mapping
 
     // The line (or run of a line) being written.
     long long m_pendingLine = -1;
