@@ -41,11 +41,14 @@ int copyRecords(const RecordCatalog::Class& c, const std::vector<RecordAccess::R
     if (refs.empty())
         return session().fail(GDI_NO_DATA);
     const size_t size = static_cast<size_t>(c.size);
-    char* buffer = static_cast<char*>(std::calloc(refs.size(), size));
+    char* buffer = static_cast<char*>(std::malloc(refs.size() * size));
     if (!buffer)
         return session().fail(GDI_DATABASE_ERROR, "out of memory");
-    for (size_t i = 0; i < refs.size(); ++i)
-        std::memcpy(buffer + i * size, refs[i].data->data(), std::min(size, refs[i].data->size()));
+    for (size_t i = 0; i < refs.size(); ++i) {
+        const size_t stored = std::min(size, refs[i].data->size());
+        std::memcpy(buffer + i * size, refs[i].data->data(), stored);
+        std::memset(buffer + i * size + stored, 0, size - stored);
+    }
     *list = buffer;
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "recordcache.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 #include <cmath>
 #include <cstring>
 
@@ -79,6 +81,7 @@ const std::vector<RecordCache::Ref>& RecordCache::candidates(int classId, const 
         if (!field)
             return m_none;
         index = cache.indexes.emplace(f.id, Index{field, {}}).first;
+        index->second.buckets.reserve(cache.rows.size());
         for (const auto& row : cache.rows)
             indexInsert(index->second, row.first, &row.second);
     }
@@ -217,6 +220,19 @@ void RecordCache::drop(int classId)
 
 void RecordCache::clear()
 {
+    // A large cache is given back by a thread of its own, so that closing a
+    // project does not wait for a hundred thousand records to be freed.
+    size_t rows = 0;
+    for (const auto& entry : m_classes)
+        rows += entry.second->rows.size();
+    if (rows >= kBackgroundRelease) {
+        auto released = std::make_shared<std::map<int, std::unique_ptr<ClassCache>>>(std::move(m_classes));
+        try {
+            std::thread([released]() mutable { released.reset(); }).detach();
+        } catch (const std::system_error&) {
+            released.reset();
+        }
+    }
     m_classes.clear();
     commit();
 }

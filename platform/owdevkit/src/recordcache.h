@@ -64,8 +64,10 @@ public:
     /// The open transaction was rolled back: restores the records it changed
     /// and drops classes loaded during it.
     void rollback();
-    /// Forgets everything (the next use reloads from the database).
+    /// Forgets everything (the next use reloads from the database). Caches of
+    /// kBackgroundRelease records or more are freed by a thread of their own.
     void clear();
+    static constexpr size_t kBackgroundRelease = 20000;
 
 private:
     struct Index
