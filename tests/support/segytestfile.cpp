@@ -128,26 +128,26 @@ bool write(const QString& path, const FileSpec& spec, QString* error)
     // this version knows no rev 2 field).
     unsigned char binary[400];
     std::memset(binary, 0, sizeof binary);
-    unsigned char* b = binary - 3200;
+    const auto b = [&binary](int fileOffset) { return binary + (fileOffset - 3200); };
     const bool le = spec.littleEndian;
-    put(b + 3212, spec.traces, 2, le);
-    put(b + 3216, spec.intervalMicroseconds, 2, le);
-    put(b + 3220, spec.samplesOnlyInTraceHeaders || spec.samples > 65535 ? 0 : spec.samples, 2, le);
-    put(b + 3224, spec.format, 2, le);
-    put(b + 3228, 4, 2, le);
-    put(b + 3254, spec.measurementSystem, 2, le);
+    put(b(3212), spec.traces, 2, le);
+    put(b(3216), spec.intervalMicroseconds, 2, le);
+    put(b(3220), spec.samplesOnlyInTraceHeaders || spec.samples > 65535 ? 0 : spec.samples, 2, le);
+    put(b(3224), spec.format, 2, le);
+    put(b(3228), 4, 2, le);
+    put(b(3254), spec.measurementSystem, 2, le);
     if (spec.revision == 2) {
-        b[3500] = 2;
-        b[3501] = 0;
-        put(b + 3268, spec.samples > 65535 ? spec.samples : 0, 4, le);
-        put(b + 3296, 0x01020304, 4, le);
-        put(b + 3506, spec.additionalHeaders, 4, le);
+        *b(3500) = 2;
+        *b(3501) = 0;
+        put(b(3268), spec.samples > 65535 ? spec.samples : 0, 4, le);
+        put(b(3296), 0x01020304, 4, le);
+        put(b(3506), spec.additionalHeaders, 4, le);
     } else if (spec.revision == 1) {
-        put(b + 3500, 0x0100, 2, le);
+        put(b(3500), 0x0100, 2, le);
     }
     if (spec.revision >= 1) {
-        put(b + 3502, 1, 2, le);
-        put(b + 3504, spec.extendedTextHeaders, 2, le);
+        put(b(3502), 1, 2, le);
+        put(b(3504), spec.extendedTextHeaders, 2, le);
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) || !file.seek(3200) ||

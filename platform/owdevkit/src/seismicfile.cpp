@@ -174,21 +174,21 @@ bool SeismicFile::create(const std::string& path, const Geometry& g, std::string
 
     unsigned char binary[kBinaryHeaderBytes];
     std::memset(binary, 0, sizeof binary);
-    unsigned char* b = binary - kTextHeaderBytes; // b[file offset]
+    const auto b = [&binary](int fileOffset) { return binary + (fileOffset - kTextHeaderBytes); };
     const bool revision2 = needsRevision2(g);
-    put16(b + kBinaryTracesPerEnsemble, g.traceCount <= 32767 ? static_cast<int>(g.traceCount) : 0);
-    put16(b + kBinaryInterval, intervalField(g.interval));
-    put16(b + kBinarySamples, g.samples <= 65535 ? g.samples : 0);
-    put16(b + kBinaryFormat, SEGY_IEEE_FLOAT_4_BYTE);
-    put16(b + kBinarySorting, 4);
-    put16(b + kBinaryMeasurementSystem, g.measurementSystem == 2 ? 2 : 1);
-    b[kBinaryRevisionMajor] = revision2 ? 2 : 1;
-    b[kBinaryRevisionMinor] = 0;
-    put16(b + kBinaryFixedLength, 1);
+    put16(b(kBinaryTracesPerEnsemble), g.traceCount <= 32767 ? static_cast<int>(g.traceCount) : 0);
+    put16(b(kBinaryInterval), intervalField(g.interval));
+    put16(b(kBinarySamples), g.samples <= 65535 ? g.samples : 0);
+    put16(b(kBinaryFormat), SEGY_IEEE_FLOAT_4_BYTE);
+    put16(b(kBinarySorting), 4);
+    put16(b(kBinaryMeasurementSystem), g.measurementSystem == 2 ? 2 : 1);
+    *b(kBinaryRevisionMajor) = revision2 ? 2 : 1;
+    *b(kBinaryRevisionMinor) = 0;
+    put16(b(kBinaryFixedLength), 1);
     if (revision2) {
-        put32(b + kBinaryExtendedSamples, g.samples);
-        putDouble(b + kBinaryExtendedInterval, g.interval * 1000.0);
-        put32(b + kBinaryByteOrderConstant, kByteOrderConstant);
+        put32(b(kBinaryExtendedSamples), g.samples);
+        putDouble(b(kBinaryExtendedInterval), g.interval * 1000.0);
+        put32(b(kBinaryByteOrderConstant), kByteOrderConstant);
     }
     const int fd = textWritten ? ::open(path.c_str(), O_WRONLY) : -1;
     bool written = fd >= 0 && pwriteAll(fd, reinterpret_cast<const char*>(binary), sizeof binary, kTextHeaderBytes) &&
@@ -217,10 +217,10 @@ bool SeismicFile::open(const std::string& path, const Geometry& g, bool write, s
     unsigned char binary[kBinaryHeaderBytes];
     const bool headerRead =
         fstat(fd, &info) == 0 && preadAll(fd, reinterpret_cast<char*>(binary), sizeof binary, kTextHeaderBytes, false);
-    const unsigned char* b = binary - kTextHeaderBytes;
-    const int32_t extended = read32(b + kBinaryExtendedSamples);
-    const long long samples = b[kBinaryRevisionMajor] >= 2 && extended > 0 ? extended : readU16(b + kBinarySamples);
-    if (!headerRead || read16(b + kBinaryFormat) != SEGY_IEEE_FLOAT_4_BYTE || samples != g.samples ||
+    const auto b = [&binary](int fileOffset) { return binary + (fileOffset - kTextHeaderBytes); };
+    const int32_t extended = read32(b(kBinaryExtendedSamples));
+    const long long samples = *b(kBinaryRevisionMajor) >= 2 && extended > 0 ? extended : readU16(b(kBinarySamples));
+    if (!headerRead || read16(b(kBinaryFormat)) != SEGY_IEEE_FLOAT_4_BYTE || samples != g.samples ||
         info.st_size != g.fileBytes()) {
         ::close(fd);
         *error = "file does not match its data set: " + path;
