@@ -1,7 +1,7 @@
 #pragma once
 
 #include "seismicfile.h"
-#include "surveygrid.h"
+#include "datasetgrid.h"
 
 /// A seismic data set opened by dm3dop_: its file and where its traces lie
 /// in the survey grid (the grid coordinates the seismic calls take).
