@@ -32,7 +32,7 @@ function(datalink_add_qtest name)
   endif()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DATALINK_SOURCE_DIR=${PROJECT_SOURCE_DIR};DATALINK_SHARED_DATA=${PROJECT_SOURCE_DIR}/../shared/data")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DATALINK_SOURCE_DIR=${PROJECT_SOURCE_DIR};DATALINK_SHARED_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
 
 # datalink_benchmark(<name> SOURCES ... [LIBS ...]): a timed program under bench/.

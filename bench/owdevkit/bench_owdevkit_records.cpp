@@ -7,6 +7,9 @@
 //  - gdiRead of every well by its key, against one SQL primary-key lookup per
 //    well.
 //
+// Each comparison alternates ours and the baseline over $DATALINK_BENCH_ROUNDS
+// rounds (default 5) and reports the median ratio and its spread.
+//
 //   bench_owdevkit_records [--wells N] [--lists N] [--surveys N] [--faults N]
 
 #include "benchsupport.h"
@@ -69,10 +72,10 @@ bool insertWithSql(const std::string& path, const Sizes& sizes)
 }
 
 /// Reads the catalogue through the DevKit calls from a cold open; returns the rows.
-long long readCatalogue()
+long long readCatalogue(const std::string& project)
 {
     int status = 0;
-    prjOpen("BIG", 0, &status);
+    prjOpen(project.c_str(), 0, &status);
     if (status != 0)
         return -1;
     long long rows = 0;
@@ -158,8 +161,7 @@ int main(int argc, char** argv)
     const std::string home = (folder + "/openworks").toStdString();
     owsim::setHomeOverride(home);
     std::string error;
-    if (!owsim::createHome(home, &error) || !owsim::createDistrict(home, "Bench", true, &error) ||
-        !owsim::createProject(home, "Bench", "BIG", owsim::MeasurementSystem::Metric, &error)) {
+    if (!owsim::createHome(home, &error) || !owsim::createDistrict(home, "Bench", true, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
@@ -167,63 +169,85 @@ int main(int argc, char** argv)
         return 1;
     std::printf("%d wells in %d lists, %d surveys of %d data sets, %d faults of %d segments\n", sizes.wells,
                 sizes.lists, sizes.surveys, sizes.dataSetsPerSurvey, sizes.faults, sizes.segmentsPerFault);
-    int status = 0;
-    prjOpen("BIG", 0, &status);
-    bool populated = false;
-    const double addSeconds = bench::secondsOf([&] { populated = status == 0 && populateCatalogue(sizes); });
-    if (!populated)
-        return 1;
-    const std::string sqlPath = (folder + "/baseline.db").toStdString();
-    bool inserted = false;
-    const double insertSeconds = bench::secondsOf([&] { inserted = insertWithSql(sqlPath, sizes); });
-    if (!inserted)
-        return 1;
-    bench::reportRatio("Add the records (gdiAdd with key checks vs plain SQL inserts)", addSeconds, insertSeconds,
-                       false);
+    const int rounds = bench::roundsFromEnvironment(5);
 
-    // Every well by its key, from the warm cache of the open project.
-    int found = 0;
-    const double readSeconds = bench::secondsOf([&] {
-        for (int w = 0; w < sizes.wells; ++w) {
-            gdiWell_t well;
-            gdiInitiateObject(GDI_CLASS_WELL, 1, &well);
-            setRecordText(well.wellKey, "W" + std::to_string(w));
-            found += gdiRead(GDI_CLASS_WELL, &well) == 0 ? 1 : 0;
+    // Adding: each timed call fills a new project or a new database file.
+    std::vector<std::string> projects;
+    for (int round = 0; round < rounds; ++round) {
+        projects.push_back("ADD" + std::to_string(round + 1));
+        if (!owsim::createProject(home, "Bench", projects.back(), owsim::MeasurementSystem::Metric, &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
         }
-    });
-    prjClose();
+    }
+    size_t oursAdded = 0, baselineAdded = 0;
+    bool populated = true, inserted = true;
+    const bench::RoundRatios add = bench::alternateRounds(
+        "Add the records (gdiAdd with key checks vs plain SQL inserts)", rounds, false,
+        [&] {
+            int status = 0;
+            prjOpen(projects[oursAdded++].c_str(), 0, &status);
+            populated = populated && status == 0 && populateCatalogue(sizes);
+            prjClose();
+        },
+        [&] {
+            const std::string path = (folder + "/baseline" + QString::number(++baselineAdded) + ".db").toStdString();
+            inserted = inserted && insertWithSql(path, sizes);
+        });
+    if (!populated || !inserted)
+        return 1;
+    bench::reportRounds(add);
+
+    // Every well by its key, from the warm cache of the open project, against
+    // one SQL primary-key lookup per well.
+    const std::string project = projects.front();
     char districtPath[1024] = {};
     lgcGetPathFromDistrict("Bench", districtPath, int(sizeof districtPath));
-    const std::string projectPath = std::string(districtPath) + "/BIG/project.db";
-    int lookedUp = 0;
-    const double lookupSeconds = bench::secondsOf([&] {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(projectPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* select = nullptr;
-        sqlite3_prepare_v2(db, "SELECT data FROM RECORDS WHERE rid = ?", -1, &select, nullptr);
-        const long long firstWell = 1 + sizes.surveys * (1 + sizes.dataSetsPerSurvey) + sizes.lists;
-        for (int w = 0; w < sizes.wells; ++w) {
-            sqlite3_bind_int64(select, 1, firstWell + 2 * w);
-            if (sqlite3_step(select) == SQLITE_ROW) {
+    const std::string projectPath = std::string(districtPath) + "/" + project + "/project.db";
+    int status = 0;
+    prjOpen(project.c_str(), 0, &status);
+    int found = 0, lookedUp = 0;
+    const bench::RoundRatios byKey = bench::alternateRounds(
+        "Read every well by key (gdiRead vs SQL by row id)", rounds, false,
+        [&] {
+            found = 0;
+            for (int w = 0; w < sizes.wells; ++w) {
                 gdiWell_t well;
-                std::memcpy(&well, sqlite3_column_blob(select, 0), sizeof well);
-                lookedUp += 1;
+                gdiInitiateObject(GDI_CLASS_WELL, 1, &well);
+                setRecordText(well.wellKey, "W" + std::to_string(w));
+                found += gdiRead(GDI_CLASS_WELL, &well) == 0 ? 1 : 0;
             }
-            sqlite3_reset(select);
-        }
-        sqlite3_finalize(select);
-        sqlite3_close(db);
-    });
+        },
+        [&] {
+            lookedUp = 0;
+            sqlite3* db = nullptr;
+            sqlite3_open_v2(projectPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+            sqlite3_stmt* select = nullptr;
+            sqlite3_prepare_v2(db, "SELECT data FROM RECORDS WHERE rid = ?", -1, &select, nullptr);
+            const long long firstWell = 1 + sizes.surveys * (1 + sizes.dataSetsPerSurvey) + sizes.lists;
+            for (int w = 0; w < sizes.wells; ++w) {
+                sqlite3_bind_int64(select, 1, firstWell + 2 * w);
+                if (sqlite3_step(select) == SQLITE_ROW) {
+                    gdiWell_t well;
+                    std::memcpy(&well, sqlite3_column_blob(select, 0), sizeof well);
+                    lookedUp += 1;
+                }
+                sqlite3_reset(select);
+            }
+            sqlite3_finalize(select);
+            sqlite3_close(db);
+        });
+    prjClose();
     std::printf("Wells read by key: %d of %d (baseline %d)\n", found, sizes.wells, lookedUp);
-    bench::reportRatio("Read every well by key (gdiRead vs SQL by row id)", readSeconds, lookupSeconds, false);
+    bench::reportRounds(byKey);
 
     long long rows = 0;
     long long baselineRows = 0;
-    const double catalogueSeconds = bench::bestSecondsOf(3, [&] { rows = readCatalogue(); });
-    const double sqlSeconds = bench::bestSecondsOf(3, [&] { baselineRows = readWithSql(projectPath); });
+    const bench::RoundRatios catalogue = bench::alternateRounds(
+        "Cold open and catalogue reads (DevKit calls vs one SQL query per class)", rounds, false,
+        [&] { rows = readCatalogue(project); }, [&] { baselineRows = readWithSql(projectPath); });
     std::printf("Catalogue rows returned: %lld (baseline reads %lld records)\n", rows, baselineRows);
-    bench::reportRatio("Cold open and catalogue reads (DevKit calls vs one SQL query per class)", catalogueSeconds,
-                       sqlSeconds, false);
+    bench::reportRounds(catalogue, 2.0);
     std::printf("Peak resident memory: %.1f MiB\n", double(bench::peakResidentBytes()) / (1 << 20));
     gdiClose();
     QDir(folder).removeRecursively();

@@ -115,12 +115,14 @@ void TestOwDevkitSeismic::cleanupTestCase()
 
 void TestOwDevkitSeismic::sparseDataSetRoundTrip()
 {
+    // "Grid" is a "TRACE" survey of lines 10..17 and traces 100..112: grid x
+    // counts traces from 100 (x = 1), grid y lines from 10.
     QVERIFY(openSurvey("Grid"));
     dm3dControlBlock_t cb{};
-    cb.firstX = 100;
-    cb.lastX = 112;
-    cb.firstY = 10;
-    cb.lastY = 17;
+    cb.firstX = 1;
+    cb.lastX = 13;
+    cb.firstY = 1;
+    cb.lastY = 8;
     cb.verticalStart = 100.0f;
     cb.sampleInterval = 4.0f;
     cb.verticalEnd = 100.0f + 4.0f * 37;
@@ -137,12 +139,13 @@ void TestOwDevkitSeismic::sparseDataSetRoundTrip()
     const int samples = 37;
     std::vector<float> trace(samples);
     int flags = 0;
-    for (int y = 10; y <= 17; ++y) {
-        for (int x = 100; x <= 112; ++x) {
-            if ((x + y) % 3 == 0)
+    for (int y = 1; y <= 8; ++y) {
+        for (int x = 1; x <= 13; ++x) {
+            const int line = 9 + y, traceNumber = 99 + x;
+            if ((traceNumber + line) % 3 == 0)
                 continue;
             for (int s = 0; s < samples; ++s)
-                trace[s] = sampleValue(x, y, s);
+                trace[s] = sampleValue(traceNumber, line, s);
             dm3dtr_(&cb, &x, &y, &one, &samples, &one, &zero, trace.data(), &noScale, &status, &flags);
             QCOMPARE(status, 0);
         }
@@ -155,10 +158,10 @@ void TestOwDevkitSeismic::sparseDataSetRoundTrip()
     dm3dControlBlock_t in{};
     dm3dop_(fileName, &in, &read, &status);
     QCOMPARE(status, 0);
-    QCOMPARE(in.firstX, 100);
-    QCOMPARE(in.lastX, 112);
-    QCOMPARE(in.firstY, 10);
-    QCOMPARE(in.lastY, 17);
+    QCOMPARE(in.firstX, 1);
+    QCOMPARE(in.lastX, 13);
+    QCOMPARE(in.firstY, 1);
+    QCOMPARE(in.lastY, 8);
     QCOMPARE(in.samplesPerTrace, samples);
     QCOMPARE(in.lastSample, samples);
     dm3dpf_(&in, &one, &status);
@@ -169,17 +172,18 @@ void TestOwDevkitSeismic::sparseDataSetRoundTrip()
     dm3dnx_(&in, &two, &words[2], &words[3], &one, work, &status);
     QCOMPARE(status, 0);
     int absent = 0;
-    for (int y = 10; y <= 17; ++y) {
-        for (int x = 100; x <= 112; ++x) {
+    for (int y = 1; y <= 8; ++y) {
+        for (int x = 1; x <= 13; ++x) {
+            const int line = 9 + y, traceNumber = 99 + x;
             dm3dtr_(&in, &x, &y, &one, &samples, &one, &zero, trace.data(), &noScale, &status, &flags);
-            if ((x + y) % 3 == 0) {
+            if ((traceNumber + line) % 3 == 0) {
                 QCOMPARE(status, 1);
                 ++absent;
                 continue;
             }
             QCOMPARE(status, 0);
             for (int s = 0; s < samples; ++s) {
-                const float expected = sampleValue(x, y, s);
+                const float expected = sampleValue(traceNumber, line, s);
                 QCOMPARE(std::memcmp(&trace[s], &expected, 4), 0);
             }
         }
@@ -256,13 +260,13 @@ void TestOwDevkitSeismic::callStatuses()
     QCOMPARE(status, 0);
     std::vector<float> trace(37);
     const float noScale = 0.0f;
-    int flags = 0, x = 99, y = 10, first = 5, last = 4, big = 38;
+    int flags = 0, x = 0, y = 1, first = 5, last = 4, big = 38;
     dm3dtr_(&cb, &x, &y, &one, &big, &one, &zero, trace.data(), &noScale, &status, &flags);
     QCOMPARE(status, 2);
     last = 37;
     dm3dtr_(&cb, &x, &y, &one, &last, &one, &zero, trace.data(), &noScale, &status, &flags);
     QCOMPARE(status, 3);
-    x = 100;
+    x = 1;
     last = 4;
     dm3dtr_(&cb, &x, &y, &first, &last, &one, &zero, trace.data(), &noScale, &status, &flags);
     QCOMPARE(status, 4);
@@ -279,10 +283,10 @@ void TestOwDevkitSeismic::rollbackRemovesNewDataSet()
 {
     QVERIFY(openSurvey("Grid"));
     dm3dControlBlock_t cb{};
-    cb.firstX = 100;
-    cb.lastX = 101;
-    cb.firstY = 10;
-    cb.lastY = 11;
+    cb.firstX = 1;
+    cb.lastX = 2;
+    cb.firstY = 1;
+    cb.lastY = 2;
     cb.verticalStart = 0.0f;
     cb.verticalEnd = 40.0f;
     cb.sampleInterval = 4.0f;
@@ -483,9 +487,9 @@ void TestOwDevkitSeismic::injectedStatusReachesTraceCall()
     owsim::injectStatus("dm3dtr_", 3, 7);
     std::vector<float> trace(37);
     const float noScale = 0.0f;
-    int flags = 0, y = 10;
+    int flags = 0, y = 1; // line 10
     std::vector<int> statuses;
-    for (int x = 101; x <= 105; ++x) {
+    for (int x = 2; x <= 6; ++x) { // traces 101 to 105
         dm3dtr_(&cb, &x, &y, &one, &last, &one, &zero, trace.data(), &noScale, &status, &flags);
         statuses.push_back(status);
     }

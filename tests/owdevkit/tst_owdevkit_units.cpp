@@ -23,6 +23,10 @@ private slots:
     void metricProject();
     void feetProject();
     void sessionUnitsResetByHorizonClose();
+    void projectUnitsPerType_data();
+    void projectUnitsPerType();
+    void unitChoices_data();
+    void unitChoices();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -68,6 +72,14 @@ void TestOwDevkitUnits::convert_data()
     QTest::newRow("s to ms") << 890 << 348 << 2.5 << 2500.0;
     QTest::newRow("ms to s") << 348 << 890 << 4.0 << 0.004;
     QTest::newRow("same unit") << 2 << 2 << 7.125 << 7.125;
+    // Units a project may use that the host has no unit for: 1 dm = 0.1 m,
+    // 1 fathom = 6 ft, 1 chain = 66 ft, 1 us = 0.001 ms.
+    QTest::newRow("dm to m") << 3 << 1 << 125.0 << 12.5;
+    QTest::newRow("fathoms to ft") << 4 << 2 << 10.0 << 60.0;
+    QTest::newRow("fathoms to m") << 4 << 1 << 1000.0 << 1828.8;
+    QTest::newRow("chains to ft") << 5 << 2 << 2.0 << 132.0;
+    QTest::newRow("us to ms") << 347 << 348 << 1500.0 << 1.5;
+    QTest::newRow("s to us") << 890 << 347 << 0.25 << 250000.0;
 }
 
 void TestOwDevkitUnits::convert()
@@ -107,7 +119,7 @@ void TestOwDevkitUnits::incompatibleKinds()
     QCOMPARE(value, 5.0);
     QCOMPARE(untConvertFloats(OW_UNIT_SECONDS, OW_UNIT_FEET, &one, &single, &status), GDI_INCOMPATIBLE_UNITS);
     QCOMPARE(single, 5.0f);
-    QCOMPARE(untConvert(3, OW_UNIT_METERS, &one, &value, &status), GDI_UNKNOWN_UNIT);
+    QCOMPARE(untConvert(9999, OW_UNIT_METERS, &one, &value, &status), GDI_UNKNOWN_UNIT);
 }
 
 void TestOwDevkitUnits::namesAndIds_data()
@@ -119,6 +131,10 @@ void TestOwDevkitUnits::namesAndIds_data()
     QTest::newRow("2") << 2 << "feet" << "ft";
     QTest::newRow("348") << 348 << "milliseconds" << "ms";
     QTest::newRow("890") << 890 << "seconds" << "s";
+    QTest::newRow("3") << 3 << "decimeters" << "dm";
+    QTest::newRow("4") << 4 << "fathoms" << "fath";
+    QTest::newRow("5") << 5 << "chains" << "ch";
+    QTest::newRow("347") << 347 << "microseconds" << "us";
     for (int id : {10, 11, 12, 13, 18, 19, 20, 21, 1033, 1089, 1090})
         QTest::newRow(qPrintable(QString::number(id))) << id << QString() << QString();
 }
@@ -147,7 +163,7 @@ void TestOwDevkitUnits::namesAndIds()
 void TestOwDevkitUnits::unknownUnits()
 {
     int status = 0;
-    QCOMPARE(QByteArray(untGetUnitName(3, &status)), QByteArray());
+    QCOMPARE(QByteArray(untGetUnitName(9999, &status)), QByteArray());
     QVERIFY(status != 0);
     QCOMPARE(untGetUnitID("furlongs", &status), 0);
     QVERIFY(status != 0);
@@ -212,6 +228,88 @@ void TestOwDevkitUnits::sessionUnitsResetByHorizonClose()
     hrzcls_(&status);
     QCOMPARE(gdiGetMeasSystemUnitIdForType(1, 1001, &unit), 0);
     QCOMPARE(unit, 1);
+}
+
+void TestOwDevkitUnits::projectUnitsPerType_data()
+{
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<bool>("feet");
+    QTest::addColumn<QStringList>("choices");
+    QTest::addColumn<QList<int>>("expected"); // units of 58, 167, 1001, 2004
+    QTest::newRow("microseconds, fathoms") << "USFATH" << false << QStringList{"Seismic Time=microseconds", "1001=fath"}
+                                           << QList<int>{1, 347, 4, 1};
+    QTest::newRow("feet with decimeter depths")
+        << "FTDM" << true << QStringList{"depth=decimeters"} << QList<int>{2, 348, 3, 2};
+    QTest::newRow("chains on the map, seconds") << "CHAINS" << false << QStringList{"x/y coordinate=5", "167=s"}
+                                                << QList<int>{1, 890, 1, 5};
+}
+
+void TestOwDevkitUnits::projectUnitsPerType()
+{
+    QFETCH(QString, project);
+    QFETCH(bool, feet);
+    QFETCH(QStringList, choices);
+    QFETCH(QList<int>, expected);
+    std::vector<owsim::UnitChoice> units;
+    for (const QString& text : choices) {
+        owsim::UnitChoice choice;
+        std::string error;
+        QVERIFY2(owsim::parseUnitChoice(text.toStdString(), &choice, &error), error.c_str());
+        units.push_back(choice);
+    }
+    std::string error;
+    QVERIFY2(owsim::createProject(m_env->openWorksHome().toStdString(), "Units", project.toStdString(),
+                                  feet ? owsim::MeasurementSystem::Feet : owsim::MeasurementSystem::Metric, units,
+                                  &error),
+             error.c_str());
+    int status = -1;
+    QCOMPARE(prjOpen(project.toLatin1().constData(), 0, &status), 0);
+    const int types[4] = {58, 167, 1001, 2004};
+    for (int n = 0; n < 4; ++n) {
+        int unit = 0;
+        QCOMPARE(gdiGetMeasSystemUnitIdForType(2, types[n], &unit), 0);
+        QCOMPARE(unit, expected[n]);
+        // Its name and abbreviation are known to the unit calls.
+        QVERIFY(!QByteArray(untGetUnitName(unit, &status)).isEmpty());
+        QCOMPARE(status, 0);
+        QVERIFY(!QByteArray(untGetUnitAbbr(unit, &status)).isEmpty());
+    }
+    int unit = 0;
+    QCOMPARE(gdiGetMeasSystemUnitIdForField(1, 574, 20, &unit), 0);
+    QCOMPARE(unit, expected[3]);
+    QCOMPARE(prjOpen("METRIC", 0, &status), 0);
+}
+
+void TestOwDevkitUnits::unitChoices_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("names") << "Seismic Time=microseconds" << 167 << 347 << QString();
+    QTest::newRow("number and abbreviation") << "1001=fath" << 1001 << 4 << QString();
+    QTest::newRow("unit id") << "elevation=3" << 58 << 3 << QString();
+    QTest::newRow("no equals sign") << "Depth" << 0 << 0 << "a unit is given as TYPE=UNIT";
+    QTest::newRow("unknown type") << "Weight=kg" << 0 << 0 << "unknown unit type Weight";
+    QTest::newRow("unknown unit") << "Depth=furlongs" << 0 << 0 << "unknown unit furlongs for Depth";
+    QTest::newRow("wrong kind") << "Seismic Time=fathoms" << 0 << 0 << "unit fathoms does not measure Seismic Time";
+}
+
+void TestOwDevkitUnits::unitChoices()
+{
+    QFETCH(QString, text);
+    QFETCH(int, type);
+    QFETCH(int, unit);
+    QFETCH(QString, error);
+    owsim::UnitChoice choice;
+    std::string message;
+    QCOMPARE(owsim::parseUnitChoice(text.toStdString(), &choice, &message), error.isEmpty());
+    if (error.isEmpty()) {
+        QCOMPARE(choice.unitType, type);
+        QCOMPARE(choice.unitId, unit);
+    } else {
+        QVERIFY2(QString::fromStdString(message).startsWith(error), message.c_str());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOwDevkitUnits)

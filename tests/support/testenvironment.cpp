@@ -62,7 +62,7 @@ QString TestEnvironment::sharedDataPath()
     const QByteArray fromEnvironment = qgetenv("DATALINK_SHARED_DATA");
     if (!fromEnvironment.isEmpty())
         return QDir::cleanPath(QFile::decodeName(fromEnvironment));
-    return QDir::cleanPath(sourcePath() + "/../shared/data");
+    return QDir::cleanPath(sourcePath() + "/tests/data");
 }
 
 QString TestEnvironment::sourcePath()

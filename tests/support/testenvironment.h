@@ -31,7 +31,8 @@ public:
     /// A new empty folder below root() (named after hint, made unique).
     QString makeFolder(const QString& hint) const;
 
-    /// Folder of the shared test data ("segy" holds the SEG-Y fixtures).
+    /// Folder of the test data kept in the repository (tests/data; "segy"
+    /// holds the SEG-Y fixtures). $DATALINK_SHARED_DATA overrides it.
     static QString sharedDataPath();
     /// Top of the source tree.
     static QString sourcePath();

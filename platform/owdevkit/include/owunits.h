@@ -2,10 +2,11 @@
 /*
  * OpenWorks DevKit unit catalogue and measurement-system calls.
  *
- * Unit ids: 1 meters, 2 feet, 10 yards, 11 kilometers, 12 inches, 13 miles,
- * 18 US survey yards, 19 centimeters, 20 US survey feet, 21 millimeters,
- * 348 milliseconds, 890 seconds, 1033 metres (alternate metre id),
- * 1089 international feet, 1090 US feet.
+ * Unit ids: 1 meters, 2 feet, 3 decimeters, 4 fathoms, 5 chains, 10 yards,
+ * 11 kilometers, 12 inches, 13 miles, 18 US survey yards, 19 centimeters,
+ * 20 US survey feet, 21 millimeters, 347 microseconds, 348 milliseconds,
+ * 890 seconds, 1033 metres (alternate metre id), 1089 international feet,
+ * 1090 US feet.
  * Unit types: 58 elevation, 167 seismic time, 1001 depth, 2004 X/Y coordinate.
  *
  * Texts returned by the untGet* calls are static: never free them. An unknown
@@ -20,6 +21,9 @@ enum
 {
     OW_UNIT_METERS = 1,
     OW_UNIT_FEET = 2,
+    OW_UNIT_DECIMETERS = 3,
+    OW_UNIT_FATHOMS = 4,
+    OW_UNIT_CHAINS = 5,
     OW_UNIT_YARDS = 10,
     OW_UNIT_KILOMETERS = 11,
     OW_UNIT_INCHES = 12,
@@ -28,6 +32,7 @@ enum
     OW_UNIT_CENTIMETERS = 19,
     OW_UNIT_US_SURVEY_FEET = 20,
     OW_UNIT_MILLIMETERS = 21,
+    OW_UNIT_MICROSECONDS = 347,
     OW_UNIT_MILLISECONDS = 348,
     OW_UNIT_SECONDS = 890,
     OW_UNIT_METRES = 1033,
@@ -67,7 +72,8 @@ const char* untGetUnitAbbr(int unitId, int* status);
 const char* untGetTypeName(int unitType, int* status);
 
 /* The unit used for a unit type. Selector 2 (OW_MEAS_PROJECT): the unit the
- * open project stores (chosen when the project was created, metric or feet).
+ * open project stores (chosen when the project was created: metric or feet,
+ * or any unit of the type's kind per unit type).
  * Selector 1 (OW_MEAS_SESSION): the unit of values exchanged through the
  * horizon calls; the project unit unless gdiSetMeasSystemUnitIdForType set
  * another since the horizon subsystem was last closed. Needs an open project. */

@@ -199,16 +199,30 @@ bool DemoSeeder::addDataSet(const SurveyPlan& plan, const char* name, bool depth
         *error = std::string("prjin2_ failed for ") + plan.name;
         return false;
     }
-    const double depthFactor = depth && m_depthUnit == OW_UNIT_FEET ? 1.0 / 0.3048 : 1.0;
+    // Vertical values in the project's unit of the domain (made in ms or m).
+    int verticalUnit = depth ? OW_UNIT_METERS : OW_UNIT_MILLISECONDS;
+    gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, depth ? OW_UNIT_TYPE_DEPTH : OW_UNIT_TYPE_SEISMIC_TIME,
+                                  &verticalUnit);
+    double vertical[2] = {0.0, depth ? 10.0 : 4.0}; // start, interval
+    const int two = 2;
+    untConvert(depth ? OW_UNIT_METERS : OW_UNIT_MILLISECONDS, verticalUnit, &two, vertical, &status);
+    const double toProjectUnit = vertical[1] / (depth ? 10.0 : 4.0);
+    // The whole survey grid: y counts lines from the survey's first line and x
+    // traces from its first trace ("TRACE"), or the other way round.
+    const bool traceOrientation = std::strcmp(plan.orientation, "TRACE") == 0;
+    const int lineCount = std::abs(plan.lastLine - plan.firstLine) + 1;
+    const int traceCount = std::abs(plan.lastTrace - plan.firstTrace) + 1;
+    const int lineStep = plan.lastLine >= plan.firstLine ? 1 : -1;
+    const int traceStep = plan.lastTrace >= plan.firstTrace ? 1 : -1;
     dm3dControlBlock_t cb;
     std::memset(&cb, 0, sizeof(cb));
-    cb.firstX = std::min(plan.firstTrace, plan.lastTrace);
-    cb.lastX = std::max(plan.firstTrace, plan.lastTrace);
-    cb.firstY = std::min(plan.firstLine, plan.lastLine);
-    cb.lastY = std::max(plan.firstLine, plan.lastLine);
+    cb.firstX = 1;
+    cb.lastX = traceOrientation ? traceCount : lineCount;
+    cb.firstY = 1;
+    cb.lastY = traceOrientation ? lineCount : traceCount;
     cb.samplesPerTrace = depth ? 301 : 376;
-    cb.verticalStart = 0.0f;
-    cb.sampleInterval = static_cast<float>(depth ? 10.0 * depthFactor : 4.0);
+    cb.verticalStart = static_cast<float>(vertical[0]);
+    cb.sampleInterval = static_cast<float>(vertical[1]);
     cb.verticalEnd = cb.verticalStart + cb.samplesPerTrace * cb.sampleInterval;
     cb.domain = depth ? 2 : 1;
     cb.constants[0] = 1;
@@ -228,15 +242,16 @@ bool DemoSeeder::addDataSet(const SurveyPlan& plan, const char* name, bool depth
     const int one = 1;
     const float noScale = 0.0f;
     int flags = 0;
-    for (int line = cb.firstY; line <= cb.lastY && status == 0; ++line) {
+    for (int y = cb.firstY; y <= cb.lastY && status == 0; ++y) {
         for (int x = cb.firstX; x <= cb.lastX && status == 0; ++x) {
-            const double a = plan.traceFraction(x);
-            const double b = plan.lineFraction(line);
+            const int lineIndex = (traceOrientation ? y : x) - 1;
+            const int traceIndex = (traceOrientation ? x : y) - 1;
+            const double a = plan.traceFraction(plan.firstTrace + traceStep * traceIndex);
+            const double b = plan.lineFraction(plan.firstLine + lineStep * lineIndex);
             if (sparse && a + b < 0.3)
                 continue;
-            syntheticTrace(a, b, cb.verticalStart / depthFactor, cb.sampleInterval / depthFactor, depth, &random,
-                           &trace);
-            dm3dtr_(&cb, &x, &line, &one, &cb.samplesPerTrace, &one, &zero, trace.data(), &noScale, &status, &flags);
+            syntheticTrace(a, b, vertical[0] / toProjectUnit, vertical[1] / toProjectUnit, depth, &random, &trace);
+            dm3dtr_(&cb, &x, &y, &one, &cb.samplesPerTrace, &one, &zero, trace.data(), &noScale, &status, &flags);
         }
     }
     int closeStatus = 0;

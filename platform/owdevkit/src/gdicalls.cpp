@@ -41,11 +41,14 @@ int copyRecords(const RecordCatalog::Class& c, const std::vector<RecordAccess::R
     if (refs.empty())
         return session().fail(GDI_NO_DATA);
     const size_t size = static_cast<size_t>(c.size);
-    char* buffer = static_cast<char*>(std::calloc(refs.size(), size));
+    char* buffer = static_cast<char*>(std::malloc(refs.size() * size));
     if (!buffer)
         return session().fail(GDI_DATABASE_ERROR, "out of memory");
-    for (size_t i = 0; i < refs.size(); ++i)
-        std::memcpy(buffer + i * size, refs[i].data->data(), std::min(size, refs[i].data->size()));
+    for (size_t i = 0; i < refs.size(); ++i) {
+        const size_t stored = std::min(size, refs[i].data->size());
+        std::memcpy(buffer + i * size, refs[i].data->data(), stored);
+        std::memset(buffer + i * size + stored, 0, size - stored);
+    }
     *list = buffer;
     return 0;
 }
@@ -368,6 +371,10 @@ int gdiCommit(void)
     ProjectStore* store = session().store();
     if (!store)
         return session().fail(GDI_NO_PROJECT);
+    // Traces still buffered for writing reach their files before the records
+    // that describe them are committed.
+    if (!session().flushSeismicFiles())
+        return session().fail(GDI_COMMIT_FAILED, "cannot write the traces of an open seismic file");
     const bool wasOpen = store->inTransaction();
     if (!store->commit())
         return session().fail(GDI_COMMIT_FAILED, store->lastError());
@@ -383,7 +390,9 @@ int gdiRollback(void)
     if (!store)
         return session().fail(GDI_NO_PROJECT);
     const bool wasOpen = store->inTransaction();
-    if (!store->rollback())
+    const bool rolledBack = store->rollback();
+    session().dropRemovedSeismicFiles();
+    if (!rolledBack)
         return session().fail(GDI_DATABASE_ERROR, store->lastError());
     if (wasOpen)
         session().emit(177600002, OwSession::message(177600002));

@@ -1,6 +1,6 @@
 #include "owsession.h"
 
-#include "seismicfile.h"
+#include "opendataset.h"
 #include "unitcatalog.h"
 
 #include <dirent.h>
@@ -187,6 +187,26 @@ void OwSession::closeSurvey()
     surveyOpen = false;
     horizonOpen = false;
     survey.clear();
+}
+
+bool OwSession::flushSeismicFiles()
+{
+    bool ok = true;
+    for (auto& entry : files)
+        ok = entry.second->file.flush() && ok;
+    return ok;
+}
+
+void OwSession::dropRemovedSeismicFiles()
+{
+    for (auto it = files.begin(); it != files.end();) {
+        if (!isFile(it->second->file.path())) {
+            it->second->file.discard();
+            it = files.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 const gdi3dSurvey_t* OwSession::currentSurvey() const

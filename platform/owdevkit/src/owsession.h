@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-class SeismicFile;
+struct OpenDataSet;
 
 /// Process-wide state of the DevKit stand-in: the home, the system district,
 /// the open project and its store, the message handler, key flags and vector
@@ -72,10 +72,15 @@ public:
     bool horizonOpen = false;
     float horizonNull = 1.0e37f;
 
-    // Open seismic files by handle.
-    std::map<int, std::unique_ptr<SeismicFile>> files;
+    // Open seismic data sets by handle.
+    std::map<int, std::unique_ptr<OpenDataSet>> files;
     int nextFileHandle = 1;
     void closeSurvey();
+    /// Writes the pending traces of every data set open for writing; false
+    /// when a write failed.
+    bool flushSeismicFiles();
+    /// Forgets open data sets whose file is gone (removed by a rollback).
+    void dropRemovedSeismicFiles();
 
 private:
     OwSession();

@@ -7,12 +7,16 @@
 #include "owsession.h"
 #include "recorddumper.h"
 #include "segyloader.h"
+#include "seismicfile.h"
+#include "unitcatalog.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <map>
 #include <fstream>
 
 namespace
@@ -147,9 +151,66 @@ bool projectExists(const std::string& home, const std::string& district, const s
     return stat((absolute(home) + "/" + district + "/" + project + "/project.db").c_str(), &info) == 0;
 }
 
+bool parseUnitChoice(const std::string& text, UnitChoice* choice, std::string* error)
+{
+    const auto equals = text.find('=');
+    if (equals == std::string::npos) {
+        if (error)
+            *error = "a unit is given as TYPE=UNIT, e.g. \"Seismic Time=microseconds\": " + text;
+        return false;
+    }
+    const std::string typeText = text.substr(0, equals);
+    const std::string unitText = text.substr(equals + 1);
+    const UnitCatalog::UnitType* type = UnitCatalog::unitTypeByName(typeText);
+    if (!type) {
+        std::string known;
+        for (const UnitCatalog::UnitType& t : UnitCatalog::unitTypes())
+            known += (known.empty() ? "" : ", ") + std::to_string(t.type) + " " + t.name;
+        if (error)
+            *error = "unknown unit type " + typeText + " (known: " + known + ")";
+        return false;
+    }
+    const UnitCatalog::Unit* unit = UnitCatalog::unitByName(unitText);
+    if (!unit)
+        unit = UnitCatalog::unitByAbbreviation(unitText);
+    if (!unit && !unitText.empty() && unitText.find_first_not_of("0123456789") == std::string::npos)
+        unit = UnitCatalog::unit(std::atoi(unitText.c_str()));
+    if (!unit || unit->kind != type->kind) {
+        std::string known;
+        for (const UnitCatalog::Unit& u : UnitCatalog::units())
+            if (u.kind == type->kind)
+                known += (known.empty() ? "" : ", ") + std::string(u.name);
+        if (error)
+            *error = (unit ? std::string("unit ") + unit->name + " does not measure " : "unknown unit " + unitText + " for ") +
+                     type->name + " (units of that kind: " + known + ")";
+        return false;
+    }
+    choice->unitType = type->type;
+    choice->unitId = unit->id;
+    return true;
+}
+
 bool createProject(const std::string& home, const std::string& district, const std::string& project,
                    MeasurementSystem system, std::string* error)
 {
+    return createProject(home, district, project, system, {}, error);
+}
+
+bool createProject(const std::string& home, const std::string& district, const std::string& project,
+                   MeasurementSystem system, const std::vector<UnitChoice>& units, std::string* error)
+{
+    std::map<int, int> chosen;
+    for (const UnitChoice& choice : units) {
+        const UnitCatalog::UnitType* type = UnitCatalog::unitType(choice.unitType);
+        const UnitCatalog::Unit* unit = UnitCatalog::unit(choice.unitId);
+        if (!type || !unit || type->kind != unit->kind) {
+            if (error)
+                *error = "unit " + std::to_string(choice.unitId) + " does not suit unit type " +
+                         std::to_string(choice.unitType);
+            return false;
+        }
+        chosen[choice.unitType] = choice.unitId;
+    }
     if (!validName(project, 20)) {
         if (error)
             *error = "invalid project name (1 to 20 characters, no spaces or '/'): " + project;
@@ -175,7 +236,7 @@ bool createProject(const std::string& home, const std::string& district, const s
             ++projectId;
         closedir(dir);
     }
-    return ProjectStore::create(folder + "/project.db", project, projectId, static_cast<int>(system), error);
+    return ProjectStore::create(folder + "/project.db", project, projectId, static_cast<int>(system), chosen, error);
 }
 
 bool seedDemo(const std::string& home, const std::string& district, const std::string& project,
@@ -210,6 +271,15 @@ bool loadSegy(const std::string& home, const std::string& district, const std::s
         return false;
     SegyLoader loader;
     return loader.load(segyPath, surveyName, dataSetName, domain, error);
+}
+
+SeismicIoCounts seismicIoCounts()
+{
+    const SeismicFile::IoCounts counts = SeismicFile::ioCounts();
+    SeismicIoCounts result;
+    result.reads = counts.reads;
+    result.writes = counts.writes;
+    return result;
 }
 
 bool listRecords(const std::string& home, const std::string& district, const std::string& project, int classId,

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -70,7 +71,7 @@ ProjectStore::~ProjectStore()
 }
 
 bool ProjectStore::create(const std::string& path, const std::string& name, int projectId, int measurementSystem,
-                          std::string* error)
+                          const std::map<int, int>& units, std::string* error)
 {
     ProjectStore store;
     if (!store.open(path)) {
@@ -86,7 +87,8 @@ bool ProjectStore::create(const std::string& path, const std::string& name, int 
             break;
         Statement insert(store.m_db, "INSERT OR REPLACE INTO UNITS(unit_type, unit_id) VALUES(?, ?)");
         insert.bind(1, t.type);
-        insert.bind(2, UnitCatalog::defaultUnitFor(t.type, measurementSystem));
+        const auto chosen = units.find(t.type);
+        insert.bind(2, chosen != units.end() ? chosen->second : UnitCatalog::defaultUnitFor(t.type, measurementSystem));
         ok = insert.step() == SQLITE_DONE;
     }
     for (const char* interpreter : {"LGC", "UNKN"})
@@ -285,6 +287,11 @@ const RecordCache::Table* ProjectStore::table(int classId)
     }
     if (const RecordCache::Table* cached = m_cache.table(classId))
         return cached;
+    // The first read of a small project loads every record in one pass over
+    // the table (no index lookup per record); larger ones load class by class.
+    if (m_cache.isEmpty() && loadAllClasses())
+        if (const RecordCache::Table* loaded = m_cache.table(classId))
+            return loaded;
     Statement select(prepared("SELECT rid, data FROM RECORDS WHERE class = ? ORDER BY rid"));
     if (!select.ok()) {
         m_error = sqlite3_errmsg(m_db);
@@ -307,7 +314,40 @@ const RecordCache::Table* ProjectStore::table(int classId)
     return m_cache.table(classId);
 }
 
-const std::vector<RecordCache::Ref>& ProjectStore::candidates(int classId, const RecordCatalog::Field& f,
+bool ProjectStore::loadAllClasses()
+{
+    Statement pages(prepared("PRAGMA page_count"));
+    const long long pageCount = pages.step() == SQLITE_ROW ? sqlite3_column_int64(pages.get(), 0) : -1;
+    Statement size(prepared("PRAGMA page_size"));
+    const long long pageSize = size.step() == SQLITE_ROW ? sqlite3_column_int64(size.get(), 0) : -1;
+    // $OWSIM_WHOLE_LOAD_BYTES replaces the limit (tests run both ways).
+    static const long long limit = [] {
+        const char* text = std::getenv("OWSIM_WHOLE_LOAD_BYTES");
+        return text && *text ? std::atoll(text) : kWholeLoadBytes;
+    }();
+    if (pageCount < 0 || pageSize <= 0 || pageCount * pageSize > limit)
+        return false;
+    Statement select(prepared("SELECT rid, class, data FROM RECORDS ORDER BY rid"));
+    if (!select.ok())
+        return false;
+    std::map<int, RecordCache::Table> tables;
+    int rc;
+    while ((rc = select.step()) == SQLITE_ROW) {
+        const int n = sqlite3_column_bytes(select.get(), 2);
+        const char* p = static_cast<const char*>(sqlite3_column_blob(select.get(), 2));
+        RecordCache::Table& rows = tables[sqlite3_column_int(select.get(), 1)];
+        rows.emplace_hint(rows.end(), sqlite3_column_int64(select.get(), 0), RecordCache::Data(p, p + (p ? n : 0)));
+    }
+    if (rc != SQLITE_DONE)
+        return false;
+    for (const RecordCatalog::Class& c : RecordCatalog::classes())
+        tables[c.id];
+    for (auto& entry : tables)
+        m_cache.load(entry.first, std::move(entry.second), m_inTransaction);
+    return true;
+}
+
+const RecordCache::RefList& ProjectStore::candidates(int classId, const RecordCatalog::Field& f,
                                                               const std::string& key)
 {
     return m_cache.candidates(classId, f, key);

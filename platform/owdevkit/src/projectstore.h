@@ -16,9 +16,10 @@ struct sqlite3_stmt;
 /// ended by commit or rollback); files made or removed by the DevKit inside a
 /// transaction follow its outcome.
 ///
-/// Records are read through a RecordCache: a class is loaded with one query on
-/// first use and every write, commit and rollback of this store keeps the
-/// cache equal to the database. Changes committed by other connections are
+/// Records are read through a RecordCache: the first read loads every record
+/// of a database of at most kWholeLoadBytes in one pass, else a class is loaded
+/// with one query on first use; every write, commit and rollback of this store
+/// keeps the cache equal to the database. Changes committed by other connections are
 /// picked up by refresh(), which the session asks for at the start of each
 /// DevKit call.
 class ProjectStore
@@ -44,9 +45,11 @@ public:
     ProjectStore(const ProjectStore&) = delete;
     ProjectStore& operator=(const ProjectStore&) = delete;
 
-    /// Creates a new database file with the schema and the project's units.
+    /// Creates a new database file with the schema and the project's units:
+    /// those of the measurement system, except the unit types in units
+    /// (unit type -> unit id).
     static bool create(const std::string& path, const std::string& name, int projectId, int measurementSystem,
-                       std::string* error);
+                       const std::map<int, int>& units, std::string* error);
 
     bool open(const std::string& path);
     void close();
@@ -67,7 +70,7 @@ public:
     /// Records of a class whose field f may hold the index key (see
     /// RecordCache::keyOf), in id order; callers compare the fields. Call
     /// table(classId) first. Valid like table().
-    const std::vector<RecordCache::Ref>& candidates(int classId, const RecordCatalog::Field& f,
+    const RecordCache::RefList& candidates(int classId, const RecordCatalog::Field& f,
                                                     const std::string& key);
     /// The next cached read first checks whether another connection committed
     /// changes, and drops the cache if so. Call where no cached records are
@@ -110,6 +113,11 @@ private:
     /// a changed file change counter leads to a check of SQLite's data version.
     void checkDataVersion();
     bool readChangeCounter(unsigned* counter);
+    /// Loads every record into the cache in one pass when the database is at
+    /// most kWholeLoadBytes ($OWSIM_WHOLE_LOAD_BYTES when set); false (nothing
+    /// loaded) otherwise.
+    bool loadAllClasses();
+    static constexpr long long kWholeLoadBytes = 64LL << 20;
     bool transactionLost() const;
 
     sqlite3* m_db = nullptr;

@@ -166,12 +166,12 @@ int RecordAccess::match(const RecordCatalog::Class& c, const void* example,
         }
     }
     // Else the indexed field with the fewest candidates.
-    const std::vector<Ref>* best = nullptr;
+    const RecordCache::RefList* best = nullptr;
     for (const RecordCatalog::Field* f : fields) {
         std::string key;
         if (!RecordCache::keyOf(*f, example, &key))
             return 0; // NaN equals nothing
-        const std::vector<Ref>& found = store()->candidates(c.id, *f, key);
+        const RecordCache::RefList& found = store()->candidates(c.id, *f, key);
         if (!best || found.size() < best->size())
             best = &found;
         if (best->empty())

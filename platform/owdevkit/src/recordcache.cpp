@@ -1,6 +1,8 @@
 #include "recordcache.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 #include <cmath>
 #include <cstring>
 
@@ -66,7 +68,40 @@ void RecordCache::load(int classId, Table rows, bool loadedInTransaction)
         m_loadedInTransaction.insert(classId);
 }
 
-const std::vector<RecordCache::Ref>& RecordCache::candidates(int classId, const RecordCatalog::Field& f,
+void RecordCache::RefList::insert(const Ref& ref)
+{
+    if (m_count == 0) {
+        m_one = ref;
+    } else {
+        if (m_count == 1)
+            m_many.assign(1, m_one);
+        if (m_many.back().rid < ref.rid)
+            m_many.push_back(ref);
+        else
+            m_many.insert(std::lower_bound(m_many.begin(), m_many.end(), ref.rid, lessRid), ref);
+    }
+    ++m_count;
+}
+
+void RecordCache::RefList::remove(long long rid)
+{
+    if (m_count == 1) {
+        if (m_one.rid == rid)
+            m_count = 0;
+        return;
+    }
+    const auto ref = std::lower_bound(m_many.begin(), m_many.end(), rid, lessRid);
+    if (ref == m_many.end() || ref->rid != rid)
+        return;
+    m_many.erase(ref);
+    m_count = m_many.size();
+    if (m_count == 1) {
+        m_one = m_many.front();
+        m_many.clear();
+    }
+}
+
+const RecordCache::RefList& RecordCache::candidates(int classId, const RecordCatalog::Field& f,
                                                              const std::string& key)
 {
     const auto it = m_classes.find(classId);
@@ -79,6 +114,7 @@ const std::vector<RecordCache::Ref>& RecordCache::candidates(int classId, const 
         if (!field)
             return m_none;
         index = cache.indexes.emplace(f.id, Index{field, {}}).first;
+        index->second.buckets.reserve(cache.rows.size());
         for (const auto& row : cache.rows)
             indexInsert(index->second, row.first, &row.second);
     }
@@ -92,11 +128,7 @@ void RecordCache::indexInsert(Index& index, long long rid, const Data* data)
     std::string key;
     if (static_cast<long long>(data->size()) < f.offset + f.size || !keyOf(f, data->data(), &key))
         return;
-    std::vector<Ref>& bucket = index.buckets[key];
-    if (bucket.empty() || bucket.back().rid < rid)
-        bucket.push_back({rid, data});
-    else
-        bucket.insert(std::lower_bound(bucket.begin(), bucket.end(), rid, lessRid), {rid, data});
+    index.buckets[key].insert({rid, data});
 }
 
 void RecordCache::indexRemove(Index& index, long long rid, const Data& data)
@@ -108,11 +140,8 @@ void RecordCache::indexRemove(Index& index, long long rid, const Data& data)
     const auto bucket = index.buckets.find(key);
     if (bucket == index.buckets.end())
         return;
-    std::vector<Ref>& refs = bucket->second;
-    const auto ref = std::lower_bound(refs.begin(), refs.end(), rid, lessRid);
-    if (ref != refs.end() && ref->rid == rid)
-        refs.erase(ref);
-    if (refs.empty())
+    bucket->second.remove(rid);
+    if (bucket->second.empty())
         index.buckets.erase(bucket);
 }
 
@@ -217,6 +246,19 @@ void RecordCache::drop(int classId)
 
 void RecordCache::clear()
 {
+    // A large cache is given back by a thread of its own, so that closing a
+    // project does not wait for a hundred thousand records to be freed.
+    size_t rows = 0;
+    for (const auto& entry : m_classes)
+        rows += entry.second->rows.size();
+    if (rows >= kBackgroundRelease) {
+        auto released = std::make_shared<std::map<int, std::unique_ptr<ClassCache>>>(std::move(m_classes));
+        try {
+            std::thread([released]() mutable { released.reset(); }).detach();
+        } catch (const std::system_error&) {
+            released.reset();
+        }
+    }
     m_classes.clear();
     commit();
 }

@@ -30,12 +30,32 @@ public:
         const Data* data;
     };
 
+    /// The records of one index key, in id order; held inline while there is
+    /// one (most keys are unique), so building an index allocates little.
+    class RefList
+    {
+    public:
+        const Ref* begin() const { return m_count <= 1 ? &m_one : m_many.data(); }
+        const Ref* end() const { return begin() + m_count; }
+        size_t size() const { return m_count; }
+        bool empty() const { return m_count == 0; }
+        void insert(const Ref& ref);
+        void remove(long long rid);
+
+    private:
+        Ref m_one{0, nullptr};
+        std::vector<Ref> m_many;
+        size_t m_count = 0;
+    };
+
     RecordCache() = default;
     RecordCache(const RecordCache&) = delete;
     RecordCache& operator=(const RecordCache&) = delete;
 
     /// The records of a class; nullptr when it is not loaded.
     const Table* table(int classId) const;
+    /// No class is loaded.
+    bool isEmpty() const { return m_classes.empty(); }
     /// Takes the records of a class read from the database. loadedInTransaction:
     /// they hold changes of the open transaction, so a rollback drops them.
     void load(int classId, Table rows, bool loadedInTransaction);
@@ -43,7 +63,7 @@ public:
     /// Records of a loaded class whose field f may hold the value key, in id
     /// order (a superset of the equal ones: callers still compare). Builds the
     /// field's index on first use. The list is valid until the next change.
-    const std::vector<Ref>& candidates(int classId, const RecordCatalog::Field& f, const std::string& key);
+    const RefList& candidates(int classId, const RecordCatalog::Field& f, const std::string& key);
 
     /// The index key of a field's value; false when the value equals nothing
     /// (NaN). Two values with equal keys compare equal with
@@ -64,14 +84,16 @@ public:
     /// The open transaction was rolled back: restores the records it changed
     /// and drops classes loaded during it.
     void rollback();
-    /// Forgets everything (the next use reloads from the database).
+    /// Forgets everything (the next use reloads from the database). Caches of
+    /// kBackgroundRelease records or more are freed by a thread of their own.
     void clear();
+    static constexpr size_t kBackgroundRelease = 20000;
 
 private:
     struct Index
     {
         const RecordCatalog::Field* field;
-        std::unordered_map<std::string, std::vector<Ref>> buckets;
+        std::unordered_map<std::string, RefList> buckets;
     };
     struct ClassCache
     {
@@ -97,5 +119,5 @@ private:
     std::map<int, std::unique_ptr<ClassCache>> m_classes;
     std::unordered_map<long long, Undo> m_undo;
     std::set<int> m_loadedInTransaction;
-    std::vector<Ref> m_none;
+    RefList m_none;
 };

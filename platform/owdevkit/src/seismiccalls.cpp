@@ -3,16 +3,18 @@
 #include "faultinjector.h"
 #include "owsession.h"
 #include "recordaccess.h"
-#include "seismicfile.h"
+#include "opendataset.h"
 #include "surveygeometry.h"
 #include "unitcatalog.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -83,21 +85,65 @@ bool readSurvey(int surveyId, std::vector<char>* data)
            data->size() == sizeof(gdi3dSurvey_t);
 }
 
-SeismicFile::Geometry geometryOf(const gdiSeismicDataSet_t& dataSet)
+/// The survey of a data set; a data set whose survey is gone is read as if
+/// its survey were a "TRACE" survey spanning exactly the data set.
+gdi3dSurvey_t surveyOf(const gdiSeismicDataSet_t& dataSet, bool* found)
+{
+    std::vector<char> data;
+    gdi3dSurvey_t survey{};
+    *found = readSurvey(dataSet.surveyId, &data);
+    if (*found) {
+        std::memcpy(&survey, data.data(), sizeof survey);
+        return survey;
+    }
+    std::strncpy(survey.orientation, "TRACE", sizeof(survey.orientation) - 1);
+    survey.firstLine = dataSet.inlineMin;
+    survey.lastLine = dataSet.inlineMax;
+    survey.firstTrace = dataSet.xlineMin;
+    survey.lastTrace = dataSet.xlineMax;
+    return survey;
+}
+
+/// A vertical value of a data set record (in the unit of the record, else of
+/// the project) in the unit of the file's headers: milliseconds for time,
+/// metres or feet (by the project's measurement system) for depth.
+double toFileUnit(double value, const gdiSeismicDataSet_t& dataSet, bool isTime)
+{
+    const std::string abbreviation = text(dataSet.unit, sizeof(dataSet.unit));
+    const UnitCatalog::Unit* recorded = UnitCatalog::unitByAbbreviation(abbreviation);
+    const UnitCatalog::Kind kind = isTime ? UnitCatalog::Time : UnitCatalog::Length;
+    int from = recorded && recorded->kind == kind ? recorded->id : 0;
+    if (from == 0 && session().store())
+        from = session().store()->unitFor(isTime ? OW_UNIT_TYPE_SEISMIC_TIME : OW_UNIT_TYPE_DEPTH);
+    const int to = isTime ? OW_UNIT_MILLISECONDS
+                          : (session().activeProject().measurementSystem == 2 ? OW_UNIT_FEET : OW_UNIT_METERS);
+    double factor = 1.0;
+    return UnitCatalog::factor(from, to, &factor) ? value * factor : value;
+}
+
+bool isTimeDomain(const gdiSeismicDataSet_t& dataSet)
+{
+    return std::strncmp(dataSet.domain, "TIME", sizeof(dataSet.domain)) == 0;
+}
+
+SeismicFile::Geometry geometryOf(const gdiSeismicDataSet_t& dataSet, const DataSetGrid& grid)
 {
     SeismicFile::Geometry g;
-    g.firstX = static_cast<int>(std::lround(dataSet.xlineMin));
-    g.lastX = static_cast<int>(std::lround(dataSet.xlineMax));
-    g.firstY = static_cast<int>(std::lround(dataSet.inlineMin));
-    g.lastY = static_cast<int>(std::lround(dataSet.inlineMax));
+    g.lineCount = grid.lineCount();
+    g.traceCount = grid.traceCount();
+    g.firstLine = grid.fileFirstLine();
+    g.lineStep = grid.fileLineStep();
+    g.firstTrace = grid.fileFirstTrace();
+    g.traceStep = grid.fileTraceStep();
     g.samples = dataSet.sampleCount;
-    g.start = static_cast<float>(dataSet.verticalStart);
-    g.interval = static_cast<float>(dataSet.sampleInterval);
+    const bool isTime = isTimeDomain(dataSet);
+    g.start = toFileUnit(dataSet.verticalStart, dataSet, isTime);
+    g.interval = toFileUnit(dataSet.sampleInterval, dataSet, isTime);
     g.measurementSystem = session().activeProject().measurementSystem;
     return g;
 }
 
-SeismicFile* openFile(const void* controlBlock)
+OpenDataSet* openFile(const void* controlBlock)
 {
     if (!controlBlock)
         return nullptr;
@@ -106,30 +152,38 @@ SeismicFile* openFile(const void* controlBlock)
     return it == session().files.end() ? nullptr : it->second.get();
 }
 
-void fillControlBlock(dm3dControlBlock_t* cb, const SeismicFile::Geometry& g, const gdiSeismicDataSet_t& dataSet,
+void fillControlBlock(dm3dControlBlock_t* cb, const DataSetGrid& grid, const gdiSeismicDataSet_t& dataSet,
                       int handle, int mode)
 {
     std::memset(cb, 0, sizeof(*cb));
     cb->handle = handle;
     cb->mode = mode;
-    cb->firstX = g.firstX;
-    cb->lastX = g.lastX;
-    cb->firstY = g.firstY;
-    cb->lastY = g.lastY;
+    cb->firstX = static_cast<int32_t>(grid.firstX());
+    cb->lastX = static_cast<int32_t>(grid.lastX());
+    cb->firstY = static_cast<int32_t>(grid.firstY());
+    cb->lastY = static_cast<int32_t>(grid.lastY());
     cb->firstSample = 1;
-    cb->lastSample = g.samples;
-    cb->samplesPerTrace = g.samples;
-    cb->verticalStart = g.start;
-    cb->sampleInterval = g.interval;
-    cb->verticalEnd = g.start + static_cast<float>(g.samples) * g.interval;
-    cb->domain = std::strncmp(dataSet.domain, "TIME", sizeof(dataSet.domain)) == 0 ? 1 : 2;
+    cb->lastSample = dataSet.sampleCount;
+    cb->samplesPerTrace = dataSet.sampleCount;
+    cb->verticalStart = static_cast<float>(dataSet.verticalStart);
+    cb->sampleInterval = static_cast<float>(dataSet.sampleInterval);
+    cb->verticalEnd = static_cast<float>(dataSet.verticalStart + dataSet.sampleCount * dataSet.sampleInterval);
+    cb->domain = isTimeDomain(dataSet) ? 1 : 2;
     cb->constants[0] = 1;
     cb->constants[1] = 1;
     cb->constants[2] = 0;
     cb->dataSetId = dataSet.id;
     cb->surveyId = dataSet.surveyId;
-    cb->traceCount = g.traceCount();
-    cb->lineCount = g.lineCount();
+    cb->traceCount = static_cast<int32_t>(grid.lastX() - grid.firstX() + 1);
+    cb->lineCount = static_cast<int32_t>(grid.lastY() - grid.firstY() + 1);
+}
+
+/// Whether a grid range lies inside the survey's grid.
+bool insideSurvey(const SurveyGrid& survey, const DataSetGrid& grid)
+{
+    const long long xCount = survey.isTraceOriented() ? survey.traceCount() : survey.lineCount();
+    const long long yCount = survey.isTraceOriented() ? survey.lineCount() : survey.traceCount();
+    return grid.firstX() >= 1 && grid.lastX() <= xCount && grid.firstY() >= 1 && grid.lastY() <= yCount;
 }
 } // namespace
 
@@ -201,19 +255,26 @@ void dm3dop_(const char* fileName, void* controlBlock, const int* mode, int* sta
         return;
     }
     const auto* dataSet = reinterpret_cast<const gdiSeismicDataSet_t*>(row.data.data());
-    const SeismicFile::Geometry g = geometryOf(*dataSet);
-    if (g.firstX < -32767 || g.firstY < -32767 || g.start < -32767.0f) {
+    bool haveSurvey = false;
+    const gdi3dSurvey_t survey = surveyOf(*dataSet, &haveSurvey);
+    const DataSetGrid grid = DataSetGrid::fromRecord(SurveyGrid(survey), *dataSet);
+    if (!grid.fitsControlBlock()) {
+        session().emit(8, "dm3dop_: the grid of " + name + " does not fit the control block");
+        *status = 8;
+        return;
+    }
+    if (dataSet->verticalStart < -32767.0) {
         *status = 4;
         return;
     }
-    std::vector<char> surveyData;
-    const bool haveSurvey = readSurvey(dataSet->surveyId, &surveyData);
-    const auto* survey = haveSurvey ? reinterpret_cast<const gdi3dSurvey_t*>(surveyData.data()) : nullptr;
-    auto file = std::make_unique<SeismicFile>();
+    auto open = std::make_unique<OpenDataSet>();
+    open->grid = grid;
+    open->dataSetId = dataSet->id;
+    open->surveyId = dataSet->surveyId;
+    const SeismicFile::Geometry g = geometryOf(*dataSet, grid);
     std::string error;
     if (*mode == 1) {
-        const bool lineOrder = !survey || std::strncmp(survey->orientation, "TRACE", sizeof(survey->orientation)) == 0;
-        if (!file->openRead(path, g, lineOrder, &error)) {
+        if (!open->file.openRead(path, g, &error)) {
             session().emit(8, "dm3dop_: " + error);
             *status = 8;
             return;
@@ -224,20 +285,18 @@ void dm3dop_(const char* fileName, void* controlBlock, const int* mode, int* sta
             return;
         }
         SeismicFile::Locator locator;
-        if (survey) {
-            const SurveyGeometry geometry(*survey);
-            if (geometry.isValid())
-                locator = [geometry](int x, int y, double* mapX, double* mapY) { geometry.toMap(y, x, mapX, mapY); };
-        }
-        if (!file->openWrite(path, g, locator, &error)) {
+        const SurveyGeometry geometry(survey);
+        if (haveSurvey && geometry.isValid())
+            locator = [geometry](double line, double trace, double* x, double* y) { geometry.toMap(line, trace, x, y); };
+        if (!open->file.openWrite(path, g, locator, &error)) {
             session().emit(11, "dm3dop_: " + error);
             *status = 11;
             return;
         }
     }
     const int handle = session().nextFileHandle++;
-    fillControlBlock(static_cast<dm3dControlBlock_t*>(controlBlock), g, *dataSet, handle, *mode);
-    session().files[handle] = std::move(file);
+    fillControlBlock(static_cast<dm3dControlBlock_t*>(controlBlock), grid, *dataSet, handle, *mode);
+    session().files[handle] = std::move(open);
     *status = 0;
 }
 
@@ -247,20 +306,13 @@ void dm3dpf_(void* controlBlock, const int* projectType, int* status)
     (void)projectType;
     if (!status)
         return;
-    SeismicFile* file = openFile(controlBlock);
+    OpenDataSet* open = openFile(controlBlock);
     const gdi3dSurvey_t* survey = session().currentSurvey();
-    if (!file || !survey) {
+    if (!open || !survey) {
         *status = 3;
         return;
     }
-    const auto* cb = static_cast<const dm3dControlBlock_t*>(controlBlock);
-    const double lineLow = std::min(survey->firstLine, survey->lastLine);
-    const double lineHigh = std::max(survey->firstLine, survey->lastLine);
-    const double traceLow = std::min(survey->firstTrace, survey->lastTrace);
-    const double traceHigh = std::max(survey->firstTrace, survey->lastTrace);
-    const SeismicFile::Geometry& g = file->geometry();
-    const bool inside = cb->surveyId == survey->id && g.firstY >= lineLow && g.lastY <= lineHigh &&
-                        g.firstX >= traceLow && g.lastX <= traceHigh;
+    const bool inside = open->surveyId == survey->id && insideSurvey(SurveyGrid(*survey), open->grid);
     *status = inside ? 0 : 2;
 }
 
@@ -273,9 +325,9 @@ void dm3dnx_(void* controlBlock, const int* option, const int* firstX, const int
     (void)workBuffer;
     if (!status)
         return;
-    SeismicFile* file = openFile(controlBlock);
-    if (!file || !firstX || !lastX || *firstX > *lastX || *firstX < file->geometry().firstX ||
-        *lastX > file->geometry().lastX) {
+    OpenDataSet* open = openFile(controlBlock);
+    if (!open || !firstX || !lastX || *firstX > *lastX || *firstX < open->grid.firstX() ||
+        *lastX > open->grid.lastX()) {
         *status = 3;
         return;
     }
@@ -291,8 +343,8 @@ void dm3dtr_(void* controlBlock, const int* gridX, const int* gridY, const int* 
     (void)scale;
     if (!status)
         return;
-    SeismicFile* file = openFile(controlBlock);
-    if (!file || !gridX || !gridY || !firstSample || !lastSample || !trace) {
+    OpenDataSet* open = openFile(controlBlock);
+    if (!open || !gridX || !gridY || !firstSample || !lastSample || !trace) {
         *status = 9;
         return;
     }
@@ -300,45 +352,58 @@ void dm3dtr_(void* controlBlock, const int* gridX, const int* gridY, const int* 
         *status = 4;
         return;
     }
-    if (*firstSample < 1 || *lastSample > file->geometry().samples) {
+    if (*firstSample < 1 || *lastSample > open->file.geometry().samples) {
         *status = 2;
         return;
     }
-    if (!file->contains(*gridX, *gridY)) {
+    if (!open->grid.contains(*gridX, *gridY)) {
         *status = 3;
         return;
     }
-    if (file->isWriting()) {
-        *status = file->writeTrace(*gridX, *gridY, *firstSample, *lastSample, trace);
+    long long line = 0, traceIndex = 0;
+    open->grid.fileIndexesOf(*gridX, *gridY, &line, &traceIndex);
+    if (open->file.isWriting()) {
+        *status = open->file.writeTrace(line, traceIndex, *firstSample, *lastSample, trace);
         if (flags)
             *flags = 0;
     } else {
-        *status = file->readTrace(*gridX, *gridY, *firstSample, *lastSample, trace);
+        *status = open->file.readTrace(line, traceIndex, *firstSample, *lastSample, trace);
         if (flags)
             *flags = *status == 1 ? 1 : 0;
     }
+    if (*status == 9)
+        session().emit(9, "dm3dtr_: I/O failure on " + open->file.path());
 }
 
 void dm3dcl_(void* controlBlock, const int* option, int* status)
 {
     OW_CALL("dm3dcl_", SET_STATUS);
     (void)option;
-    SeismicFile* file = openFile(controlBlock);
+    OpenDataSet* open = openFile(controlBlock);
     int result = 0;
-    if (!file) {
+    if (!open) {
         result = 3;
     } else {
         auto* cb = static_cast<dm3dControlBlock_t*>(controlBlock);
-        if (file->isWriting() && file->writtenMin() <= file->writtenMax() && session().store()) {
-            cb->dataMin = file->writtenMin();
-            cb->dataMax = file->writtenMax();
+        SeismicFile& file = open->file;
+        const bool writing = file.isWriting();
+        if (!file.close()) {
+            session().emit(9, "dm3dcl_: cannot write the last traces of " + file.path());
+            result = 9;
+        }
+        // The value range goes into the data set record when the data set is
+        // written inside the caller's transaction (never into a new one).
+        ProjectStore* store = session().store();
+        if (writing && file.writtenMin() <= file.writtenMax() && store && store->inTransaction()) {
+            cb->dataMin = file.writtenMin();
+            cb->dataMax = file.writtenMax();
             ProjectStore::Row row;
-            if (findDataSet(file->path(), &row)) {
+            if (findDataSet(file.path(), &row)) {
                 auto* dataSet = reinterpret_cast<gdiSeismicDataSet_t*>(row.data.data());
                 const bool hadRange = dataSet->dataMin < dataSet->dataMax;
-                dataSet->dataMin = hadRange ? std::min<double>(dataSet->dataMin, file->writtenMin()) : file->writtenMin();
-                dataSet->dataMax = hadRange ? std::max<double>(dataSet->dataMax, file->writtenMax()) : file->writtenMax();
-                if (!session().store()->update(row.rid, row.data))
+                dataSet->dataMin = hadRange ? std::min<double>(dataSet->dataMin, file.writtenMin()) : file.writtenMin();
+                dataSet->dataMax = hadRange ? std::max<double>(dataSet->dataMax, file.writtenMax()) : file.writtenMax();
+                if (!store->update(row.rid, row.data) && result == 0)
                     result = 9;
             }
         }
@@ -364,12 +429,27 @@ void dm3d_crt_ds_(const char* dataSetName, const char* version, void* controlBlo
         *status = 4;
         return;
     }
-    int samples = cb->samplesPerTrace;
-    if (samples <= 0 && cb->sampleInterval > 0.0f)
-        samples = static_cast<int>(std::lround((cb->verticalEnd - cb->verticalStart) / cb->sampleInterval));
-    if (samples <= 0 || samples > 32767 || cb->firstX > cb->lastX || cb->firstY > cb->lastY ||
-        cb->sampleInterval <= 0.0f) {
+    const auto refuse = [&](const std::string& why) {
+        session().emit(4, std::string("dm3d_crt_ds_: ") + dataSetName + ": " + why);
         *status = 4;
+    };
+    long long samples = cb->samplesPerTrace;
+    if (samples <= 0 && cb->sampleInterval > 0.0f)
+        samples = std::llround((double(cb->verticalEnd) - double(cb->verticalStart)) / double(cb->sampleInterval));
+    if (samples <= 0 || samples > SeismicFile::kMaxSamples || !(cb->sampleInterval > 0.0f)) {
+        refuse("invalid vertical axis (" + std::to_string(samples) + " samples)");
+        return;
+    }
+    const SurveyGrid surveyGrid(*survey);
+    DataSetGrid grid;
+    std::string error;
+    if (!DataSetGrid::fromGridRange(surveyGrid, cb->firstX, cb->lastX, cb->firstY, cb->lastY, &grid, &error)) {
+        refuse(error);
+        return;
+    }
+    if (!insideSurvey(surveyGrid, grid)) {
+        refuse("grid x " + std::to_string(cb->firstX) + " to " + std::to_string(cb->lastX) + ", y " +
+               std::to_string(cb->firstY) + " to " + std::to_string(cb->lastY) + " is not inside the survey's grid");
         return;
     }
     const std::string surveyName = text(survey->name, sizeof(survey->name));
@@ -384,20 +464,27 @@ void dm3d_crt_ds_(const char* dataSetName, const char* version, void* controlBlo
     std::strncpy(record.type, "3D", sizeof(record.type) - 1);
     std::strncpy(record.format, "FLOAT32", sizeof(record.format) - 1);
     std::strncpy(record.domain, isTime ? "TIME" : "DEPTH", sizeof(record.domain) - 1);
-    record.inlineMin = cb->firstY;
-    record.inlineMax = cb->lastY;
-    record.xlineMin = cb->firstX;
-    record.xlineMax = cb->lastX;
+    record.inlineMin = grid.inlineMin();
+    record.inlineMax = grid.inlineMax();
+    record.xlineMin = grid.xlineMin();
+    record.xlineMax = grid.xlineMax();
     record.verticalStart = cb->verticalStart;
     record.firstSampleValue = cb->verticalStart;
     record.sampleInterval = cb->sampleInterval;
-    record.sampleCount = samples;
+    record.sampleCount = static_cast<int32_t>(samples);
     record.nullValue = -9999.0;
-    std::strncpy(record.unit, UnitCatalog::unit(verticalUnit)->abbreviation, sizeof(record.unit) - 1);
+    const UnitCatalog::Unit* vertical = UnitCatalog::unit(verticalUnit);
+    const UnitCatalog::Unit* xy = UnitCatalog::unit(xyUnit);
+    std::strncpy(record.unit, vertical ? vertical->abbreviation : "", sizeof(record.unit) - 1);
     std::strncpy(record.lineUnit, "line", sizeof(record.lineUnit) - 1);
     std::strncpy(record.traceUnit, "trace", sizeof(record.traceUnit) - 1);
-    std::strncpy(record.xyUnit, UnitCatalog::unit(xyUnit)->abbreviation, sizeof(record.xyUnit) - 1);
+    std::strncpy(record.xyUnit, xy ? xy->abbreviation : "", sizeof(record.xyUnit) - 1);
     std::memcpy(record.interpreter, session().activeProject().interpreter, sizeof(record.interpreter) - 1);
+    const SeismicFile::Geometry g = geometryOf(record, grid);
+    if (!g.check(&error)) {
+        refuse(error);
+        return;
+    }
     if (RecordAccess::add(GDI_CLASS_SEISMIC_DATA_SET, &record) != 0) {
         session().emit(1, std::string("dm3d_crt_ds_: cannot add data set ") + dataSetName);
         *status = 1;
@@ -406,26 +493,27 @@ void dm3d_crt_ds_(const char* dataSetName, const char* version, void* controlBlo
     const std::string relative =
         sanitized(surveyName) + "/" + sanitized(dataSetName) + "_" + std::to_string(record.id) + ".sgy";
     std::strncpy(record.fileName, relative.c_str(), sizeof(record.fileName) - 1);
+    ProjectStore::Row added;
+    const bool locatable = RecordAccess::locate(*RecordCatalog::find(GDI_CLASS_SEISMIC_DATA_SET), &record, &added) == 0;
     if (RecordAccess::update(GDI_CLASS_SEISMIC_DATA_SET, &record) != 0) {
+        if (locatable)
+            session().store()->remove(added.rid);
         *status = 2;
         return;
     }
     const std::string folder = session().currentDataFolder();
     const std::string path = folder + "/" + relative;
-    SeismicFile::Geometry g = geometryOf(record);
-    std::string error;
     if (folder.empty() || !makePath(folder + "/" + sanitized(surveyName)) || !SeismicFile::create(path, g, &error)) {
-        ProjectStore::Row row;
-        if (RecordAccess::locate(*RecordCatalog::find(GDI_CLASS_SEISMIC_DATA_SET), &record, &row) == 0)
-            session().store()->remove(row.rid);
+        if (locatable)
+            session().store()->remove(added.rid);
         session().emit(5, "dm3d_crt_ds_: cannot create " + path + (error.empty() ? "" : ": " + error));
         *status = 5;
         return;
     }
     session().store()->fileCreated(path);
-    cb->samplesPerTrace = samples;
+    cb->samplesPerTrace = static_cast<int32_t>(samples);
     cb->firstSample = 1;
-    cb->lastSample = samples;
+    cb->lastSample = static_cast<int32_t>(samples);
     cb->dataSetId = record.id;
     cb->surveyId = survey->id;
     std::memset(fileName, 0, DM3D_FILE_NAME_SIZE);
@@ -444,10 +532,12 @@ void dm3ddl_(const char* fileName, int* status)
     }
     const std::string path = RecordAccess::seismicPath(text(fileName, DM3D_FILE_NAME_SIZE));
     for (auto it = session().files.begin(); it != session().files.end();) {
-        if (it->second->path() == path)
+        if (it->second->file.path() == path) {
+            it->second->file.discard();
             it = session().files.erase(it);
-        else
+        } else {
             ++it;
+        }
     }
     const int result = RecordAccess::remove(*RecordCatalog::find(GDI_CLASS_SEISMIC_DATA_SET), row);
     if (status)

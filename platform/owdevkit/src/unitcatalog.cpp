@@ -1,12 +1,16 @@
 #include "unitcatalog.h"
 
 #include <algorithm>
+#include <cctype>
 
 const std::vector<UnitCatalog::Unit>& UnitCatalog::units()
 {
     static const std::vector<Unit> table = {
         {1, "meters", "m", Length, 1.0},
         {2, "feet", "ft", Length, 0.3048},
+        {3, "decimeters", "dm", Length, 0.1},
+        {4, "fathoms", "fath", Length, 1.8288},
+        {5, "chains", "ch", Length, 20.1168},
         {10, "yards", "yd", Length, 0.9144},
         {11, "kilometers", "km", Length, 1000.0},
         {12, "inches", "in", Length, 0.0254},
@@ -15,6 +19,7 @@ const std::vector<UnitCatalog::Unit>& UnitCatalog::units()
         {19, "centimeters", "cm", Length, 0.01},
         {20, "US survey feet", "ftUS", Length, 1200.0 / 3937.0},
         {21, "millimeters", "mm", Length, 0.001},
+        {347, "microseconds", "us", Time, 1.0e-6},
         {348, "milliseconds", "ms", Time, 0.001},
         {890, "seconds", "s", Time, 1.0},
         {1033, "metres", "M", Length, 1.0},
@@ -56,6 +61,21 @@ const UnitCatalog::Unit* UnitCatalog::unitByAbbreviation(const std::string& abbr
     for (const Unit& u : units())
         if (abbreviation == u.abbreviation)
             return &u;
+    return nullptr;
+}
+
+const UnitCatalog::UnitType* UnitCatalog::unitTypeByName(const std::string& name)
+{
+    const auto key = [](const std::string& text) {
+        std::string result;
+        for (char ch : text)
+            if (std::isalnum(static_cast<unsigned char>(ch)))
+                result += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return result;
+    };
+    for (const UnitType& t : unitTypes())
+        if (key(name) == key(t.name) || name == std::to_string(t.type))
+            return &t;
     return nullptr;
 }
 

@@ -34,6 +34,9 @@ public:
     static const Unit* unitByName(const std::string& name);
     static const Unit* unitByAbbreviation(const std::string& abbreviation);
     static const UnitType* unitType(int type);
+    /// A unit type by its number ("167") or name ("Seismic Time"; case,
+    /// spaces and punctuation ignored: "seismic-time").
+    static const UnitType* unitTypeByName(const std::string& name);
     static const std::vector<Unit>& units();
     static const std::vector<UnitType>& unitTypes();
 

@@ -18,12 +18,14 @@ void usage()
         "  create-home      --home DIR\n"
         "  create-district  --home DIR --district NAME [--system]\n"
         "  create-project   --home DIR --district NAME --project NAME [--feet]\n"
+        "                   [--unit TYPE=UNIT ...]   e.g. --unit \"Seismic Time=microseconds\"\n"
         "  seed-demo        --home DIR --district NAME --project NAME [--feet]\n"
         "  load-segy        --home DIR --district NAME --project NAME --file SEGY --survey NAME\n"
         "                   [--dataset NAME] [--domain TIME|DEPTH]\n"
         "  list             --home DIR --district NAME --project NAME --class N\n"
         "  dump             --home DIR --district NAME --project NAME --class N [--id ID]\n"
-        "--home defaults to $OWHOME, else $HOME/.openworks.");
+        "--home defaults to $OWHOME, else $HOME/.openworks. Unit types: 58 Elevation, 167 Seismic Time,\n"
+        "1001 Depth, 2004 X/Y Coordinate (number or name).");
 }
 
 int fail(const std::string& message)
@@ -41,6 +43,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     std::map<std::string, std::string> options;
+    std::vector<owsim::UnitChoice> units;
     for (int i = 2; i < argc; ++i) {
         std::string name = argv[i];
         if (name.rfind("--", 0) != 0)
@@ -48,6 +51,12 @@ int main(int argc, char** argv)
         name = name.substr(2);
         if (name == "feet" || name == "system") {
             options[name] = "1";
+        } else if (name == "unit" && i + 1 < argc) {
+            owsim::UnitChoice choice;
+            std::string error;
+            if (!owsim::parseUnitChoice(argv[++i], &choice, &error))
+                return fail(error);
+            units.push_back(choice);
         } else if (i + 1 < argc) {
             options[name] = argv[++i];
         } else {
@@ -76,7 +85,7 @@ int main(int argc, char** argv)
     } else if (command == "create-project") {
         if (!(error = need({"district", "project"})).empty() || !owsim::createHome(home, &error) ||
             !owsim::createDistrict(home, district, false, &error) ||
-            !owsim::createProject(home, district, project, system, &error))
+            !owsim::createProject(home, district, project, system, units, &error))
             return fail(error);
     } else if (command == "seed-demo") {
         if (!(error = need({"district", "project"})).empty())
