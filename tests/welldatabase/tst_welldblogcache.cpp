@@ -61,6 +61,7 @@ private slots:
 
     void openingCostsMemoryForWhatIsUsed();
     void cacheKeepsTheMostRecentlyUsedWithinItsLimit();
+    void heldValuesSurviveEviction();
     void savedValuesAreLetGo();
     void saveWritesOnlyChangedDataFiles();
     void unreadableDataFilesAreReported();
@@ -215,6 +216,30 @@ void TestWellDbLogCache::cacheKeepsTheMostRecentlyUsedWithinItsLimit()
     QVERIFY(read(3));
     QVERIFY(database.removeLog(database.findLog(ids[3])));
     QCOMPARE(database.logCacheBytes(), qint64(8000));
+}
+
+void TestWellDbLogCache::heldValuesSurviveEviction()
+{
+    QVector<int> ids;
+    const QString folder = smallDatabase(QStringLiteral("held"), 6, &ids);
+    QVERIFY(!folder.isEmpty());
+    ZRLogDatabase database;
+    QVERIFY(database.loadAtStartup(folder, QStringLiteral("P")));
+    database.setLogCacheLimit(8000); // one log at a time
+    QVector<double> held;
+    QVERIFY(database.getLogData(database.findLog(ids[0]), held));
+    const double* heldData = held.constData();
+    // Every further read evicts the one before; the memory of values no caller holds is
+    // reused by the next read, the memory of held values never is.
+    for (int i = 1; i < ids.size(); ++i) {
+        QVector<double> values;
+        QVERIFY(database.getLogData(database.findLog(ids[i]), values));
+        QCOMPARE(values, QVector<double>(1000, double(i)));
+        QVERIFY(values.constData() != heldData);
+    }
+    QVERIFY(!database.isLogCached(database.findLog(ids[0])));
+    QCOMPARE(held, QVector<double>(1000, 0.0));
+    QCOMPARE(held.constData(), heldData);
 }
 
 void TestWellDbLogCache::savedValuesAreLetGo()

@@ -243,6 +243,7 @@ void ZRLogDatabase::clear()
     m_cache.clear();
     m_cacheUse.clear();
     m_cachedBytes = 0;
+    m_reusableValues = QVector<double>();
 }
 
 bool ZRLogDatabase::isReadOnly() const
@@ -1099,7 +1100,8 @@ std::shared_ptr<const IZRDataLog> ZRLogDatabase::storedValues(const ZRLog* log) 
         return nullptr;
     const QString fileName = ZRLogDataFile::logFileName(m_folder, log->id());
     QString errorText;
-    std::shared_ptr<const IZRDataLog> data = ZRLogDataFile::read(fileName, &errorText);
+    std::shared_ptr<const IZRDataLog> data = ZRLogDataFile::read(fileName, &errorText, &m_reusableValues);
+    m_reusableValues = QVector<double>();
     if (!data) {
         postWellDbMessage(eDrawFileError, QStringLiteral("Error when reading log data:")
                                               + QDir::toNativeSeparators(fileName) + QLatin1Char(' ') + errorText);
@@ -1107,7 +1109,7 @@ std::shared_ptr<const IZRDataLog> ZRLogDatabase::storedValues(const ZRLog* log) 
     }
     const qint64 bytes = data->byteSize();
     if (bytes <= m_cacheLimit) {
-        trimCache(m_cacheLimit - bytes);
+        trimCache(m_cacheLimit - bytes, true);
         m_cacheUse.push_back(log);
         m_cache.emplace(log, CachedValues{data, bytes, std::prev(m_cacheUse.end())});
         m_cachedBytes += bytes;
@@ -1115,20 +1117,27 @@ std::shared_ptr<const IZRDataLog> ZRLogDatabase::storedValues(const ZRLog* log) 
     return data;
 }
 
-void ZRLogDatabase::forgetCached(const ZRLog* log) const
+void ZRLogDatabase::forgetCached(const ZRLog* log, bool keepMemory) const
 {
     const auto cached = m_cache.find(log);
     if (cached == m_cache.end())
         return;
+    // Values no caller holds any more: their memory can serve the next read.
+    if (keepMemory && cached->second.data.use_count() == 1 && cached->second.data->kind() == IZRDataLog::RealKind) {
+        // The cache made these values (not const) and is their only holder.
+        auto& values = const_cast<ZRDataLogReal&>(static_cast<const ZRDataLogReal&>(*cached->second.data)).values();
+        if (values.isDetached() && values.capacity() > m_reusableValues.capacity())
+            m_reusableValues.swap(values);
+    }
     m_cachedBytes -= cached->second.bytes;
     m_cacheUse.erase(cached->second.use);
     m_cache.erase(cached);
 }
 
-void ZRLogDatabase::trimCache(qint64 limit) const
+void ZRLogDatabase::trimCache(qint64 limit, bool keepMemory) const
 {
     while (m_cachedBytes > limit && !m_cacheUse.empty())
-        forgetCached(m_cacheUse.front());
+        forgetCached(m_cacheUse.front(), keepMemory);
 }
 
 void ZRLogDatabase::setLogCacheLimit(qint64 bytes)
@@ -1150,6 +1159,7 @@ void ZRLogDatabase::releaseLogCache(const ZRLog* log)
 void ZRLogDatabase::releaseLogCache()
 {
     trimCache(0);
+    m_reusableValues = QVector<double>();
 }
 
 qint64 ZRLogDatabase::pendingLogBytes() const
@@ -1174,7 +1184,8 @@ std::unique_ptr<IZRDataLog> ZRLogDatabase::logData(const ZRLog* log, bool stored
 
 bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<double>& values, bool storedOnly) const
 {
-    values.clear();
+    // Assigned, not cleared: clearing values shared with the cache would copy them first.
+    values = QVector<double>();
     if (!log)
         return false;
     std::shared_ptr<const IZRDataLog> stored;
@@ -1201,7 +1212,7 @@ bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<double>& values, bool s
 
 bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<qint32>& values, bool storedOnly) const
 {
-    values.clear();
+    values = QVector<qint32>();
     if (!log)
         return false;
     std::shared_ptr<const IZRDataLog> stored;
@@ -1218,7 +1229,7 @@ bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<qint32>& values, bool s
 
 bool ZRLogDatabase::getLogData(const ZRLog* log, QStringList& values, bool storedOnly) const
 {
-    values.clear();
+    values = QStringList();
     if (!log)
         return false;
     std::shared_ptr<const IZRDataLog> stored;

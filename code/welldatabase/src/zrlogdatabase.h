@@ -186,7 +186,7 @@ public:
     void setLogData(ZRLog* log, std::unique_ptr<IZRDataLog> data);
 
     /// Default size of the cache of values read from data files.
-    static constexpr qint64 DefaultLogCacheLimit = qint64(256) << 20;
+    static constexpr qint64 DefaultLogCacheLimit = qint64(16) << 20;
     /// Most bytes of read values kept in memory (0: none kept, every read goes to the file).
     /// Lowering it lets go of the least recently used values at once.
     void setLogCacheLimit(qint64 bytes);
@@ -243,8 +243,8 @@ private:
     bool copyLog(const ZRRefSet* from, ZRRefSet* to, const QString& logName);
     void markSaved();
     std::shared_ptr<const IZRDataLog> storedValues(const ZRLog* log) const;
-    void forgetCached(const ZRLog* log) const;
-    void trimCache(qint64 limit) const;
+    void forgetCached(const ZRLog* log, bool keepMemory = false) const;
+    void trimCache(qint64 limit, bool keepMemory = false) const;
 
     struct CachedValues
     {
@@ -291,4 +291,6 @@ private:
     mutable std::unordered_map<const ZRLog*, CachedValues> m_cache;
     mutable std::list<const ZRLog*> m_cacheUse;
     mutable qint64 m_cachedBytes = 0;
+    // The memory of the last real values let go by the cache (held nowhere else), for the next read.
+    mutable QVector<double> m_reusableValues;
 };

@@ -124,7 +124,7 @@ bool ZRLogDataFile::write(const QString& fileName, const IZRDataLog& data, QStri
     return setError(errorText, QStringLiteral("unknown value kind"));
 }
 
-std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString* errorText)
+std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString* errorText, QVector<double>* reusable)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -156,6 +156,9 @@ std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString
         }
         auto data = std::make_unique<ZRDataLogReal>();
         QVector<double>& values = data->values();
+        // Memory taken over needs no zero filling up to its former size, and no fresh pages.
+        if (reusable && reusable->isDetached() && reusable->capacity() >= int(count))
+            values.swap(*reusable);
         values.resize(int(count));
         if (!readAll(file, reinterpret_cast<char*>(values.data()), qint64(count) * 8)) {
             setError(errorText, QStringLiteral("short data"));

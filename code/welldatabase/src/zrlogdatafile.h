@@ -48,7 +48,10 @@ public:
     /// Writes the whole file; false with errorText set on any open or short write.
     static bool write(const QString& fileName, const IZRDataLog& data, QString* errorText = nullptr);
     /// Reads a whole log data file; null when missing, short or of an unknown kind.
-    static std::unique_ptr<IZRDataLog> read(const QString& fileName, QString* errorText = nullptr);
+    /// reusable (may be null): real values no longer needed whose memory a real log
+    /// may take over instead of allocating (it is left empty when taken).
+    static std::unique_ptr<IZRDataLog> read(const QString& fileName, QString* errorText = nullptr,
+                                            QVector<double>* reusable = nullptr);
 
     static bool writeMarkerList(const QString& fileName, const QVector<ZRMarkerListEntry>& markers,
                                 QString* errorText = nullptr);
