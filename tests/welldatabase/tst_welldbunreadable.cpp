@@ -64,11 +64,13 @@ private slots:
     void unreadableDatabaseChangesNoFile_data();
     void unreadableDatabaseChangesNoFile();
     void garbageOldDatabaseIsNotMigrated();
+    void emptyFileGetsItsTablesWithoutBackup();
 
     void lockedDatabaseFailsFast();
     void stopEndsTheWaitForALock();
     void lockReleasedDuringTheWaitLoads();
     void stopDuringTheQuestionChangesNoFile();
+    void lockedSaveFailsFastAndKeepsItsChanges();
 
     void userFilesSurviveLoadAndSave();
     void foreignJournalIsLeftAndReported();
@@ -200,6 +202,21 @@ void TestWellDbUnreadable::garbageOldDatabaseIsNotMigrated()
     QCOMPARE(folderChecksums(folder), before);
 }
 
+void TestWellDbUnreadable::emptyFileGetsItsTablesWithoutBackup()
+{
+    // An empty file is an empty SQLite database: current once its tables exist, nothing to back up.
+    const QString folder = m_environment->makeFolder(QStringLiteral("emptyfile"));
+    QVERIFY(writeFile(ZRLogDatabase::databaseFileName(folder), QByteArray()));
+    QVERIFY(writeFile(folder + QStringLiteral("/wellDbInfo.xml"),
+                      "<GlobalHeader><VersionNumber value=\"6\"/><VersionNumberMinor value=\"9\"/></GlobalHeader>"));
+    ZRLogDatabase database;
+    QVERIFY(database.loadAtStartup(folder, QStringLiteral("P")));
+    QVERIFY(database.sqlDatabase().hasColumn(QStringLiteral("SET_TABLE"), QStringLiteral("CHECKSHOT_TYPE")));
+    QVERIFY(database.sqlDatabase().tableExists(QStringLiteral("WELLSETTOWELLSRELATION_TABLE")));
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/wellQt4Velostrat_backup.sql")));
+    QVERIFY(m_answerer->questions.isEmpty());
+}
+
 void TestWellDbUnreadable::lockedDatabaseFailsFast()
 {
     const QString folder = outdatedDatabase(QStringLiteral("locked"));
@@ -314,6 +331,43 @@ void TestWellDbUnreadable::stopDuringTheQuestionChangesNoFile()
     QVERIFY(!again.loadAtStartup(folder, QStringLiteral("P")));
     QVERIFY(unasked->questions.isEmpty());
     QCOMPARE(folderChecksums(folder), before);
+}
+
+void TestWellDbUnreadable::lockedSaveFailsFastAndKeepsItsChanges()
+{
+    const QString folder = m_environment->makeFolder(QStringLiteral("lockedsave")) + QStringLiteral("/Wells");
+    ZRLogDatabase database;
+    QVERIFY(database.createEmptyDatabase(folder));
+    database.setLockWait(1000);
+    ZRSet* set = database.CreateLogSet(QStringLiteral("S"), database.CreateWell(QStringLiteral("W")));
+    database.setLogData(database.CreateLog(QStringLiteral("GR"), set, true), QVector<double>{1, 2});
+    QVERIFY(database.save());
+    database.findWell(QStringLiteral("W"))->setKb(7.0);
+    database.setLogData(database.CreateLog(QStringLiteral("DT"), set, true), QVector<double>{3});
+    const QMap<QString, QByteArray> before = folderChecksums(folder);
+    {
+        LockHolder holder;
+        QVERIFY(holder.start(ZRLogDatabase::databaseFileName(folder)));
+        m_capture.clear();
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!database.save());
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(m_capture.sync());
+        QVERIFY2(!m_capture.texts().filter(QStringLiteral("locked by another program (waited")).isEmpty(),
+                 qPrintable(m_capture.texts().join('\n')));
+        QCOMPARE(folderChecksums(folder), before);
+    }
+    // The changes wait in memory for the next save.
+    QVERIFY(database.save());
+    ZRLogDatabase reloaded;
+    QVERIFY(reloaded.loadAfterProjectChange(folder, QStringLiteral("P")));
+    QCOMPARE(reloaded.findWell(QStringLiteral("W"))->kb(), 7.0);
+    QVector<double> values;
+    QVERIFY(reloaded.getLogData(reloaded.findLog(QStringLiteral("DT"), reloaded.findSet(QStringLiteral("S"),
+                                                                                          reloaded.findWell("W"))),
+                                values));
+    QCOMPARE(values, QVector<double>{3});
 }
 
 void TestWellDbUnreadable::userFilesSurviveLoadAndSave()

@@ -412,10 +412,12 @@ bool ZRLogDatabase::load(const QString& folder, const QString& connectionName, c
     if (!recoverInterruptedSave(true))
         return failLoad();
 
-    const bool hasCheckShotColumn = m_sql.hasColumn(kSetTable, QStringLiteral("CHECKSHOT_TYPE"));
+    // A missing "SET_TABLE" is created below with every column.
+    const QStringList setColumns = m_sql.columnsOf(kSetTable);
     if (m_sql.lastFailure() != ZRSQLLogDatabase::NoFailure)
         return failSqlLoad();
-    const bool current = info.isAtLeastCurrent() && hasCheckShotColumn;
+    const bool current = info.isAtLeastCurrent()
+                         && (setColumns.isEmpty() || setColumns.contains(QStringLiteral("CHECKSHOT_TYPE"), Qt::CaseInsensitive));
     if (!current) {
         bool anyRows = false;
         if (!m_sql.hasAnyRows(anyRows))
@@ -1520,14 +1522,23 @@ bool ZRLogDatabase::save(const QString& folder)
     if (refuseWhenReadOnly())
         return false;
 
-    if (!m_sql.createMissingTables())
+    if (!m_sql.createMissingTables()) {
+        if (m_sql.lastFailure() != ZRSQLLogDatabase::OtherFailure) // a table creation failure is posted already
+            postWellDbMessage(eDrawFileError, QStringLiteral("Sql Error ADDING :") + m_sql.lastError());
         return false;
+    }
+    if (m_sql.userVersion() < 0) {
+        postWellDbMessage(eDrawFileError, QStringLiteral("Sql Error ADDING :") + m_sql.lastError()
+                                              + QStringLiteral("  QUERY SOURCE:") + QStringLiteral("PRAGMA user_version"));
+        return false;
+    }
     // A save never writes over the journal of an earlier one that is still unresolved.
     const QString journalFile = ZRWellDbSaveJournal::journalFileName(m_folder);
     if (!recoverInterruptedSave(false) || QFile::exists(journalFile)) {
         postWellDbMessage(eDrawFileError, QStringLiteral("Well database - Operation aborted: %1 is left from an "
-                                                         "interrupted save that cannot be finished (%2).")
-                                              .arg(QDir::toNativeSeparators(journalFile), m_sql.lastError()));
+                                                         "interrupted save that cannot be finished; move it away to "
+                                                         "save again.")
+                                              .arg(QDir::toNativeSeparators(journalFile)));
         return false;
     }
 
