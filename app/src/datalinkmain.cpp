@@ -78,16 +78,32 @@ int dataLinkMain(int argc, char** argv)
         ZRWellDbDialogAnswerer::install(nullptr);
         ZRProject::setWarningHandler(
             [](const QString& title, const QString& text) { QMessageBox::warning(nullptr, title, text); });
+        // Before the window exists, a stop ends the start-up waits: the well database's
+        // waits for a lock and its questions, and any box shown meanwhile.
+        ZRLogDatabase::setDefaultStopCheck(&TerminationRequest::signalReceived);
+        const QMetaObject::Connection closeStartupBoxes =
+            QObject::connect(&termination, &TerminationRequest::requested, [] {
+                for (int open = 0; open < 8 && QApplication::activeModalWidget(); ++open) {
+                    QWidget* box = QApplication::activeModalWidget();
+                    if (auto* dialog = qobject_cast<QDialog*>(box))
+                        dialog->reject();
+                    else
+                        box->close();
+                }
+            });
 
         ZRProject project(QString::fromUtf8(projectPath.c_str()));
 
         auto* wellDatabase = new ZRLogDatabase;
         const QString projectName = QFileInfo(QString::fromUtf8(projectPath.c_str())).completeBaseName();
         if (!wellDatabase->load(project.wellDatabasePath(), QStringLiteral("VS_OW_CONNECTOR"), projectName, false)) {
-            reportToHost(0, "Unable to load well database.");
+            const bool stopped = termination.isRequested() || TerminationRequest::signalReceived();
+            if (!stopped)
+                reportToHost(0, "Unable to load well database.");
             delete wellDatabase;
-            return -1;
+            return stopped ? int(QDialog::Rejected) : -1;
         }
+        QObject::disconnect(closeStartupBoxes);
 
         auto* dialog = new ZROpenworksExchangeDialog(QString::fromUtf8(projectListPath.c_str()), &project,
                                                      wellDatabase, nullptr);

@@ -11,9 +11,11 @@ namespace
 int g_pipe[2] = {-1, -1};
 struct sigaction g_previousTerm;
 struct sigaction g_previousInt;
+volatile std::sig_atomic_t g_signalReceived = 0;
 
 void onSignal(int)
 {
+    g_signalReceived = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
 }
@@ -22,6 +24,7 @@ void onSignal(int)
 TerminationRequest::TerminationRequest(QObject* parent)
     : QObject(parent)
 {
+    g_signalReceived = 0;
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     struct sigaction action{};
@@ -44,6 +47,11 @@ TerminationRequest::~TerminationRequest()
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
+}
+
+bool TerminationRequest::signalReceived()
+{
+    return g_signalReceived != 0;
 }
 
 void TerminationRequest::onReadable()

@@ -17,6 +17,10 @@ public:
 
     /// Whether a stop was asked for since the object was built.
     bool isRequested() const { return m_requested; }
+    /// Whether a SIGTERM or SIGINT arrived since the object was built, as the signal
+    /// handler records it: true at once, even while the GUI thread is blocked in a
+    /// wait (a lock, a modal box) and before requested() has been emitted.
+    static bool signalReceived();
 
 signals:
     void requested();

@@ -7,6 +7,7 @@
 #include "zrwelldbinfo.h"
 #include "zrwelldbsavejournal.h"
 
+#include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QtEndian>
@@ -68,14 +69,19 @@ private slots:
     void integerAndTextLogFileLayout();
     void damagedLogFilesAreRefused_data();
     void damagedLogFilesAreRefused();
+    void damagedMarkerListsAreRefused_data();
+    void damagedMarkerListsAreRefused();
     void markerListLayout();
 
     void infoFileWrittenAndRead();
     void infoFileReadForms_data();
     void infoFileReadForms();
 
+    void journalLayout();
     void journalRecovery_data();
     void journalRecovery();
+    void foreignJournalsAreLeftAlone_data();
+    void foreignJournalsAreLeftAlone();
 
 private:
     std::unique_ptr<TestEnvironment> m_environment;
@@ -224,11 +230,28 @@ void TestWellDbFiles::damagedLogFilesAreRefused_data()
     shortText[0] = 1;
     shortText[4] = 3;
     shortText.append("\x05\0\0\0ab", 6);
+    // Sizes taken from the file must be checked before anything is allocated.
+    auto header = [](quint32 count, quint32 kind) {
+        QByteArray bytes(8, '\0');
+        qToLittleEndian(count, bytes.data());
+        qToLittleEndian(kind, bytes.data() + 4);
+        return bytes;
+    };
+    QByteArray hugeTextValue = header(1, 3);
+    hugeTextValue.append("\xff\xff\xff\x7f", 4);
+    QByteArray hugeLastTextValue = header(2, 3);
+    hugeLastTextValue.append(QByteArray("\x01\0\0\0a\xf0\xff\xff\xff", 9));
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("header cut") << QByteArray(5, '\0');
     QTest::newRow("values cut") << shortReal;
     QTest::newRow("unknown kind") << badKind;
     QTest::newRow("text cut") << shortText;
+    QTest::newRow("4294967295 reals in 16 bytes") << header(0xffffffffu, 2) + QByteArray(8, '\0');
+    QTest::newRow("268435456 reals in 16 bytes") << header(268435456u, 2) + QByteArray(8, '\0');
+    QTest::newRow("2147483647 integers in 12 bytes") << header(0x7fffffffu, 1) + QByteArray(4, '\0');
+    QTest::newRow("4294967295 texts in 12 bytes") << header(0xffffffffu, 3) + QByteArray(4, '\0');
+    QTest::newRow("text value of 2 GiB") << hugeTextValue;
+    QTest::newRow("last text value of 4 GiB") << hugeLastTextValue;
 }
 
 void TestWellDbFiles::damagedLogFilesAreRefused()
@@ -240,6 +263,38 @@ void TestWellDbFiles::damagedLogFilesAreRefused()
     QVERIFY(!ZRLogDataFile::read(fileName, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!ZRLogDataFile::read(fileName + QStringLiteral("_missing")));
+}
+
+void TestWellDbFiles::damagedMarkerListsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray hugeCount(8, '\0');
+    qToLittleEndian(quint32(0xffffffffu), hugeCount.data());
+    qToLittleEndian(quint32(4), hugeCount.data() + 4);
+    hugeCount.append(QByteArray(20, '\0'));
+    QByteArray notAList(28, '\0');
+    notAList[0] = 1;
+    notAList[4] = 2;
+    QByteArray cut(8, '\0');
+    cut[0] = 2;
+    cut[4] = 4;
+    cut.append(QByteArray(30, '\0'));
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("4294967295 markers in 28 bytes") << hugeCount;
+    QTest::newRow("log data kind") << notAList;
+    QTest::newRow("second marker cut") << cut;
+}
+
+void TestWellDbFiles::damagedMarkerListsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    const QString fileName = m_environment->makeFolder(QStringLiteral("damagedlist")) + QStringLiteral("/MARKERLIST_3");
+    QVERIFY(writeBytes(fileName, bytes));
+    QString error;
+    QVector<ZRMarkerListEntry> markers;
+    QVERIFY(!ZRLogDataFile::readMarkerList(fileName, markers, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(markers.isEmpty());
 }
 
 void TestWellDbFiles::markerListLayout()
@@ -328,6 +383,32 @@ void TestWellDbFiles::infoFileReadForms()
     QCOMPARE(info.isAtLeastCurrent(), current);
 }
 
+void TestWellDbFiles::journalLayout()
+{
+    const QString folder = m_environment->makeFolder(QStringLiteral("journallayout"));
+    ZRWellDbSaveJournal journal(folder);
+    journal.addReplacement(folder + QStringLiteral("/LOGDATA_12"));
+    journal.addReplacement(folder + QStringLiteral("/MARKERLIST_3"));
+    journal.addRemoval(folder + QStringLiteral("/LOGDATA_7"));
+    QVERIFY(journal.write(42));
+    QCOMPARE(readBytes(folder + QStringLiteral("/wellDbSave.journal")),
+             QByteArray("OpenWorks Data Link well database save journal 1\n"
+                        "generation 42\n"
+                        "replace LOGDATA_12\n"
+                        "replace MARKERLIST_3\n"
+                        "remove LOGDATA_7\n"
+                        "end\n"));
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/wellDbSave.journal.saving")));
+
+    qint64 generation = 0;
+    QStringList replacements;
+    QStringList removals;
+    QVERIFY(ZRWellDbSaveJournal::read(folder, generation, replacements, removals));
+    QCOMPARE(generation, qint64(42));
+    QCOMPARE(replacements, (QStringList{folder + QStringLiteral("/LOGDATA_12"), folder + QStringLiteral("/MARKERLIST_3")}));
+    QCOMPARE(removals, QStringList{folder + QStringLiteral("/LOGDATA_7")});
+}
+
 void TestWellDbFiles::journalRecovery_data()
 {
     QTest::addColumn<qint64>("committed");
@@ -348,7 +429,9 @@ void TestWellDbFiles::journalRecovery()
     QVERIFY(writeBytes(alreadyMoved, "new2"));
     QVERIFY(writeBytes(removed, "old3"));
     QVERIFY(writeBytes(replaced + QStringLiteral(".saving"), "new1"));
+    // Files the journal does not name are not the save's, whatever their names.
     QVERIFY(writeBytes(folder + QStringLiteral("/LOGDATA_9.saving"), "stray"));
+    QVERIFY(writeBytes(folder + QStringLiteral("/notes.saving"), "a user's notes"));
 
     ZRWellDbSaveJournal journal(folder);
     journal.addReplacement(replaced);
@@ -363,9 +446,54 @@ void TestWellDbFiles::journalRecovery()
     QCOMPARE(readBytes(alreadyMoved), QByteArray("new2"));
     QCOMPARE(QFile::exists(removed), !rolledForward);
     QVERIFY(!QFile::exists(replaced + QStringLiteral(".saving")));
-    QVERIFY(!QFile::exists(folder + QStringLiteral("/LOGDATA_9.saving")));
+    QCOMPARE(readBytes(folder + QStringLiteral("/LOGDATA_9.saving")), QByteArray("stray"));
+    QCOMPARE(readBytes(folder + QStringLiteral("/notes.saving")), QByteArray("a user's notes"));
     QVERIFY(!QFile::exists(ZRWellDbSaveJournal::journalFileName(folder)));
     QCOMPARE(ZRWellDbSaveJournal::recover(folder, committed), ZRWellDbSaveJournal::NothingToRecover);
+    QCOMPARE(readBytes(folder + QStringLiteral("/notes.saving")), QByteArray("a user's notes"));
+}
+
+void TestWellDbFiles::foreignJournalsAreLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<qint64>("committed");
+    const QByteArray header("OpenWorks Data Link well database save journal 1\n");
+    QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR") << qint64(5);
+    QTest::newRow("empty") << QByteArray() << qint64(5);
+    QTest::newRow("older form without header") << QByteArray("generation 5\nreplace LOGDATA_1\n") << qint64(5);
+    QTest::newRow("other version") << QByteArray("OpenWorks Data Link well database save journal 2\ngeneration "
+                                                 "5\nreplace LOGDATA_1\nend\n")
+                                   << qint64(5);
+    QTest::newRow("cut before end") << header + "generation 5\nreplace LOGDATA_1\n" << qint64(5);
+    QTest::newRow("no generation") << header + "replace LOGDATA_1\nend\n" << qint64(5);
+    QTest::newRow("two generations") << header + "generation 5\ngeneration 4\nreplace LOGDATA_1\nend\n"
+                                     << qint64(4);
+    QTest::newRow("generation not a number") << header + "generation 5x\nreplace LOGDATA_1\nend\n" << qint64(5);
+    QTest::newRow("a user's file") << header + "generation 5\nremove notes.saving\nend\n" << qint64(5);
+    QTest::newRow("outside the folder") << header + "generation 5\nremove ../LOGDATA_1\nend\n" << qint64(5);
+    QTest::newRow("unknown word") << header + "generation 5\nrename LOGDATA_1\nend\n" << qint64(5);
+    QTest::newRow("ours, generation unknown") << header + "generation 5\nreplace LOGDATA_1\nend\n" << qint64(-1);
+}
+
+void TestWellDbFiles::foreignJournalsAreLeftAlone()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(qint64, committed);
+    const QString folder = m_environment->makeFolder(QStringLiteral("foreignjournal"));
+    QVERIFY(writeBytes(folder + QStringLiteral("/LOGDATA_1"), "old1"));
+    QVERIFY(writeBytes(folder + QStringLiteral("/LOGDATA_1.saving"), "new1"));
+    QVERIFY(writeBytes(folder + QStringLiteral("/notes.saving"), "notes"));
+    QVERIFY(writeBytes(ZRWellDbSaveJournal::journalFileName(folder), journal));
+    const auto snapshot = [&folder]() {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+            files.insert(name, readBytes(folder + QLatin1Char('/') + name));
+        return files;
+    };
+    const QMap<QString, QByteArray> before = snapshot();
+    const ZRWellDbSaveJournal::Recovery recovery = ZRWellDbSaveJournal::recover(folder, committed);
+    QCOMPARE(recovery, committed < 0 ? ZRWellDbSaveJournal::Undecided : ZRWellDbSaveJournal::NotOurs);
+    QCOMPARE(snapshot(), before);
 }
 
 QTEST_GUILESS_MAIN(TestWellDbFiles)

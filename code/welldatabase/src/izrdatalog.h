@@ -7,6 +7,7 @@
 #include <memory>
 
 /// The values of one log. The kind is also the value-kind word of the log data file.
+/// Copies share the values until one of them changes (Qt containers).
 class IZRDataLog
 {
 public:
@@ -20,6 +21,8 @@ public:
     virtual ~IZRDataLog() = default;
     virtual Kind kind() const = 0;
     virtual int size() const = 0;
+    /// Bytes of memory the values take (an estimate for text).
+    virtual qint64 byteSize() const = 0;
     virtual std::unique_ptr<IZRDataLog> clone() const = 0;
 };
 
@@ -31,6 +34,7 @@ public:
     explicit ZRDataLogReal(QVector<double> values) : m_values(std::move(values)) {}
     Kind kind() const override { return RealKind; }
     int size() const override { return m_values.size(); }
+    qint64 byteSize() const override { return qint64(m_values.size()) * qint64(sizeof(double)); }
     std::unique_ptr<IZRDataLog> clone() const override { return std::make_unique<ZRDataLogReal>(m_values); }
     const QVector<double>& values() const { return m_values; }
     QVector<double>& values() { return m_values; }
@@ -47,6 +51,7 @@ public:
     explicit ZRDataLogInt(QVector<qint32> values) : m_values(std::move(values)) {}
     Kind kind() const override { return IntegerKind; }
     int size() const override { return m_values.size(); }
+    qint64 byteSize() const override { return qint64(m_values.size()) * qint64(sizeof(qint32)); }
     std::unique_ptr<IZRDataLog> clone() const override { return std::make_unique<ZRDataLogInt>(m_values); }
     const QVector<qint32>& values() const { return m_values; }
     QVector<qint32>& values() { return m_values; }
@@ -63,6 +68,13 @@ public:
     explicit ZRDataLogText(QStringList values) : m_values(std::move(values)) {}
     Kind kind() const override { return TextKind; }
     int size() const override { return m_values.size(); }
+    qint64 byteSize() const override
+    {
+        qint64 bytes = qint64(m_values.size()) * qint64(sizeof(void*));
+        for (const QString& value : m_values)
+            bytes += 24 + qint64(value.size()) * 2;
+        return bytes;
+    }
     std::unique_ptr<IZRDataLog> clone() const override { return std::make_unique<ZRDataLogText>(m_values); }
     const QStringList& values() const { return m_values; }
     QStringList& values() { return m_values; }

@@ -9,8 +9,9 @@
 class ZRSet;
 
 /// One log of a set (a row of "LOG_TABLE"). Its values live in the log data
-/// file "LOGDATA_<id>"; values given through ZRLogDatabase::setLogData are held
-/// here until the next save writes them. Owned by ZRLogDatabase.
+/// file "LOGDATA_<id>" and are read (and cached) by ZRLogDatabase when asked
+/// for; values given through ZRLogDatabase::setLogData are held here until the
+/// next save writes them. Owned by ZRLogDatabase.
 class ZRLog : public ZRWellDbObject
 {
 public:

@@ -124,6 +124,28 @@ QVector<T*> pointersOf(const std::vector<std::unique_ptr<T>>& owner)
 }
 } // namespace
 
+namespace
+{
+std::function<bool()>& defaultStopCheck()
+{
+    static std::function<bool()> check;
+    return check;
+}
+} // namespace
+
+void ZRLogDatabase::setDefaultStopCheck(std::function<bool()> check)
+{
+    defaultStopCheck() = std::move(check);
+}
+
+bool ZRLogDatabase::stopRequested() const
+{
+    if (m_stopCheck)
+        return m_stopCheck();
+    const std::function<bool()>& check = defaultStopCheck();
+    return check && check();
+}
+
 QString ZRLogDatabase::databaseFileName(const QString& folder)
 {
     return folder + QLatin1Char('/') + kBaseName + QStringLiteral(".sql");
@@ -133,6 +155,7 @@ ZRLogDatabase::ZRLogDatabase()
     : m_answerer(ZRWellDbAnswerer::defaultAnswerer())
 {
     registerTables();
+    m_sql.setStopCheck([this] { return stopRequested(); });
 }
 
 ZRLogDatabase::~ZRLogDatabase()
@@ -217,6 +240,10 @@ void ZRLogDatabase::clear()
     m_removedLogIds.clear();
     m_removedMarkerLists.clear();
     m_changedMarkerLists.clear();
+    m_cache.clear();
+    m_cacheUse.clear();
+    m_cachedBytes = 0;
+    m_reusableValues = QVector<double>();
 }
 
 bool ZRLogDatabase::isReadOnly() const
@@ -257,10 +284,66 @@ bool ZRLogDatabase::loadAfterProjectChange(const QString& folder, const QString&
     return m_valid;
 }
 
+bool ZRLogDatabase::failSqlLoad()
+{
+    const QString file = QDir::toNativeSeparators(m_sql.fileName());
+    switch (m_sql.lastFailure()) {
+    case ZRSQLLogDatabase::Stopped:
+        return stopLoad();
+    case ZRSQLLogDatabase::Unreadable:
+        postWellDbMessage(eDrawFileError, QStringLiteral("Well Database loading error: %1 is not a readable well "
+                                                         "database: %2")
+                                              .arg(file, m_sql.lastError()));
+        break;
+    case ZRSQLLogDatabase::Locked:
+    default:
+        postWellDbMessage(eDrawFileError,
+                          QStringLiteral("Well Database loading error: %1: %2").arg(file, m_sql.lastError()));
+        break;
+    }
+    return failLoad();
+}
+
+bool ZRLogDatabase::stopLoad()
+{
+    m_loadStopped = true;
+    postWellDbMessage(eDrawInformation, QStringLiteral("Well Database loading stopped: a stop was requested."));
+    return failLoad();
+}
+
+bool ZRLogDatabase::recoverInterruptedSave(bool duringLoad)
+{
+    const qint64 committed = m_sql.userVersion();
+    if (committed < 0)
+        return duringLoad ? failSqlLoad() : false;
+    const QString folder = QFileInfo(m_sql.fileName()).absolutePath();
+    const QString journal = QDir::toNativeSeparators(ZRWellDbSaveJournal::journalFileName(folder));
+    switch (ZRWellDbSaveJournal::recover(folder, committed)) {
+    case ZRWellDbSaveJournal::RolledForward:
+        postWellDbMessage(eDrawInformation, QStringLiteral("Well database: an interrupted save has been completed."));
+        break;
+    case ZRWellDbSaveJournal::RolledBack:
+        postWellDbMessage(eDrawInformation, QStringLiteral("Well database: an interrupted save has been discarded."));
+        break;
+    case ZRWellDbSaveJournal::NothingToRecover:
+        break;
+    case ZRWellDbSaveJournal::Undecided:
+        return duringLoad;
+    case ZRWellDbSaveJournal::NotOurs:
+        postWellDbMessage(eDrawFileError, QStringLiteral("Well database: %1 is not a save journal of this program; it "
+                                                         "and every other file of the folder have been left as they "
+                                                         "are.")
+                                              .arg(journal));
+        return duringLoad;
+    }
+    return true;
+}
+
 bool ZRLogDatabase::load(const QString& folder, const QString& connectionName, const QString& projectName, bool silent)
 {
     clear();
     m_valid = true;
+    m_loadStopped = false;
     m_projectName = projectName;
     const QString databaseFile = databaseFileName(folder);
 
@@ -274,15 +357,16 @@ bool ZRLogDatabase::load(const QString& folder, const QString& connectionName, c
             QStringLiteral("Current Velostrat version is too old for current well database. Please update it.");
         if (silent)
             postWellDbMessage(eDrawInformation, text);
-        else
+        else if (!stopRequested())
             m_answerer->showWarning(QStringLiteral("Obsolete Velostrat version"), text);
         postWellDbMessage(eDrawError, QStringLiteral("Current Velostrat version is too old for current well database"));
-        return failLoad();
+        return stopRequested() ? stopLoad() : failLoad();
     }
+    // Files are written only once the database has been read through (below).
+    bool addInfoFile = false;
+    QString migratedCopy;
     if (!infoExists && QFile::exists(databaseFile)) {
-        postWellDbMessage(eDrawInformation, QStringLiteral("Welldbinfo XML File missing. file added"));
-        info.setCurrent();
-        info.write(folder);
+        addInfoFile = true;
     } else if (!info.isRead()
                && (QFile::exists(folder + QStringLiteral("/wellVelostrat.sql"))
                    || QFile::exists(folder + QStringLiteral("/testVelostrat.sql")))) {
@@ -291,11 +375,11 @@ bool ZRLogDatabase::load(const QString& folder, const QString& connectionName, c
             "version. Please contact Tovan support to have the well database of this project converted.");
         if (silent)
             postWellDbMessage(eDrawError, text);
-        else
+        else if (!stopRequested())
             m_answerer->showWarning(QStringLiteral("Warning"), text);
-        return failLoad();
+        return stopRequested() ? stopLoad() : failLoad();
     } else if (info.isRead() && info.major() < ZRWellDbInfo::CurrentMajor) {
-        migrateOldDatabase(folder);
+        migratedCopy = migrateOldDatabase(folder);
     }
     if (!QFile::exists(databaseFile))
         return failLoad();
@@ -304,67 +388,141 @@ bool ZRLogDatabase::load(const QString& folder, const QString& connectionName, c
         m_answerer->showWarning(QStringLiteral("Sql drivers unavailable"), QStringLiteral("Database driver is missing. "));
         return failLoad();
     }
-    if (!m_sql.open(databaseFile, connectionName))
-        return failLoad();
-    m_sql.createMissingTables();
-
-    switch (ZRWellDbSaveJournal::recover(folder, m_sql.userVersion())) {
-    case ZRWellDbSaveJournal::RolledForward:
-        postWellDbMessage(eDrawInformation, QStringLiteral("Well database: an interrupted save has been completed."));
-        break;
-    case ZRWellDbSaveJournal::RolledBack:
-        postWellDbMessage(eDrawInformation, QStringLiteral("Well database: an interrupted save has been discarded."));
-        break;
-    case ZRWellDbSaveJournal::NothingToRecover:
-        break;
+    // Until the database has been read through, a failure puts every file back as it was.
+    auto unreadable = [&]() {
+        const bool result = m_sql.isOpen() ? failSqlLoad() : failLoad();
+        m_sql.close();
+        if (!migratedCopy.isEmpty())
+            QFile::remove(migratedCopy);
+        return result;
+    };
+    if (!m_sql.open(databaseFile, connectionName)) {
+        postWellDbMessage(eDrawFileError, QStringLiteral("Well Database loading error: %1: %2")
+                                              .arg(QDir::toNativeSeparators(databaseFile), m_sql.lastError()));
+        return unreadable();
     }
+    if (!m_sql.checkReadable())
+        return unreadable();
 
-    const bool current = info.isAtLeastCurrent() && m_sql.hasColumn(kSetTable, QStringLiteral("CHECKSHOT_TYPE"));
-    if (!current) {
-        if (m_sql.hasAnyRows() && !silent && !m_answerer->askStructureUpdate(projectName))
-            return failLoad();
-        if (!updateStructure(projectName))
-            return failLoad();
+    if (addInfoFile) {
+        postWellDbMessage(eDrawInformation, QStringLiteral("Welldbinfo XML File missing. file added"));
         info.setCurrent();
         info.write(folder);
     }
+    if (!recoverInterruptedSave(true))
+        return failLoad();
+
+    // A missing "SET_TABLE" is created below with every column.
+    const QStringList setColumns = m_sql.columnsOf(kSetTable);
+    if (m_sql.lastFailure() != ZRSQLLogDatabase::NoFailure)
+        return failSqlLoad();
+    const bool current = info.isAtLeastCurrent()
+                         && (setColumns.isEmpty() || setColumns.contains(QStringLiteral("CHECKSHOT_TYPE"), Qt::CaseInsensitive));
+    if (!current) {
+        bool anyRows = false;
+        if (!m_sql.hasAnyRows(anyRows))
+            return failSqlLoad();
+        if (anyRows && !silent) {
+            if (stopRequested())
+                return stopLoad();
+            postWellDbMessage(eDrawInformation,
+                              QStringLiteral("Well database: the well database of project %1 requires a structure "
+                                             "update; waiting for the answer to the update question.")
+                                  .arg(projectName));
+            const bool update = m_answerer->askStructureUpdate(projectName);
+            if (stopRequested())
+                return stopLoad();
+            if (!update)
+                return failLoad();
+        }
+        if (!updateStructure(projectName))
+            return m_sql.lastFailure() == ZRSQLLogDatabase::Stopped ? stopLoad() : failLoad();
+        info.setCurrent();
+        info.write(folder);
+    }
+    if (!m_sql.createMissingTables())
+        return failSqlLoad();
 
     m_folder = folder;
     m_info = info;
-    if (!loadObjects()) {
+    // One read transaction: every table is read from the same committed state.
+    if (!m_sql.beginTransaction())
+        return failSqlLoad();
+    const bool loaded = loadObjects();
+    const ZRSQLLogDatabase::Failure failure = m_sql.lastFailure();
+    m_sql.endTransaction();
+    if (!loaded) {
         clear();
-        return failLoad();
+        return failure == ZRSQLLogDatabase::Stopped ? stopLoad() : failLoad();
     }
     return true;
 }
 
-void ZRLogDatabase::migrateOldDatabase(const QString& folder)
+QString ZRLogDatabase::migrateOldDatabase(const QString& folder)
 {
     // Databases of older versions carry the names "wellVelostrat*" and "testVelostrat*";
     // the newest one becomes the current database file when that does not exist yet.
     const QString target = databaseFileName(folder);
     if (QFile::exists(target))
-        return;
+        return QString();
     for (const QString& oldName : {QStringLiteral("wellVelostrat.sql"), QStringLiteral("testVelostrat.sql")}) {
         const QString source = folder + QLatin1Char('/') + oldName;
         if (QFile::exists(source) && QFile::copy(source, target))
-            return;
+            return target;
     }
+    return QString();
 }
 
-bool ZRLogDatabase::updateStructure(const QString& projectName)
+bool ZRLogDatabase::rotateBackups(QString* errorText)
 {
-    postWellDbMessage(eDrawStatus, QStringLiteral("Well database updating: project %1").arg(projectName), true);
     const QString databaseFile = m_sql.fileName();
     const QString folder = QFileInfo(databaseFile).absolutePath();
     const QString backup = folder + QLatin1Char('/') + kBaseName + QStringLiteral("_backup.sql");
     const QString uselessBackup = folder + QLatin1Char('/') + kBaseName + QStringLiteral("_backup_useless.sql");
-    if (QFile::exists(backup))
-        welldb::replaceFile(backup, uselessBackup);
-    QFile::copy(databaseFile, backup);
+    // The copy is complete before the older backups move: a failed copy leaves them as they were.
+    const QString copy = backup + QStringLiteral(".new");
+    QFile::remove(copy);
+    QFile source(databaseFile);
+    if (!source.copy(copy)) {
+        *errorText = source.errorString();
+        QFile::remove(copy);
+        return false;
+    }
+    if (QFile::exists(backup) && !welldb::replaceFile(backup, uselessBackup)) {
+        *errorText = QStringLiteral("cannot rename %1").arg(QDir::toNativeSeparators(backup));
+        QFile::remove(copy);
+        return false;
+    }
+    if (!welldb::replaceFile(copy, backup)) {
+        *errorText = QStringLiteral("cannot rename %1").arg(QDir::toNativeSeparators(copy));
+        QFile::remove(copy);
+        return false;
+    }
+    return true;
+}
+
+bool ZRLogDatabase::updateStructure(const QString& projectName)
+{
+    // The write lock first: the backups move only when the update is really going to run.
+    if (!m_sql.execute(QStringLiteral("BEGIN IMMEDIATE"))) {
+        if (m_sql.lastFailure() != ZRSQLLogDatabase::Stopped)
+            postWellDbMessage(eDrawError, QStringLiteral("Well database updating: %1: %2")
+                                              .arg(QDir::toNativeSeparators(m_sql.fileName()), m_sql.lastError()),
+                              true);
+        return false;
+    }
+    postWellDbMessage(eDrawStatus, QStringLiteral("Well database updating: project %1").arg(projectName), true);
+    QString errorText;
+    if (!rotateBackups(&errorText)) {
+        m_sql.rollbackTransaction();
+        postWellDbMessage(eDrawError, QStringLiteral("Well database updating: the backup copy could not be made: ")
+                                          + errorText,
+                          true);
+        return false;
+    }
 
     ZRProgressBarGuard progress(3, QStringLiteral("Well database updating"), m_progressParent, false);
-    bool ok = true;
+    bool ok = m_sql.createMissingTables();
     const QVector<QPair<QString, QString>> tables = {
         {kSetTable, QStringLiteral("SET table")},
         {kWellTable, QStringLiteral("WELL table")},
@@ -391,11 +549,19 @@ bool ZRLogDatabase::updateStructure(const QString& projectName)
         }
         progress.increment();
     }
-    if (ok)
-        postWellDbMessage(eDrawStatus, QStringLiteral("Well database updating: done for project %1").arg(projectName),
-                          true);
-    return ok;
+    if (ok && !m_sql.endTransaction()) {
+        postWellDbMessage(eDrawError, QStringLiteral("Well database updating: %1").arg(m_sql.lastError()), true);
+        ok = false;
+    }
+    if (!ok) {
+        m_sql.rollbackTransaction();
+        return false;
+    }
+    postWellDbMessage(eDrawStatus, QStringLiteral("Well database updating: done for project %1").arg(projectName),
+                      true);
+    return true;
 }
+
 
 bool ZRLogDatabase::loadObjects()
 {
@@ -403,8 +569,10 @@ bool ZRLogDatabase::loadObjects()
     auto selectAll = [&](const QString& tableName) {
         const ZRSQLTableStructure* table = m_sql.table(tableName);
         if (!m_sql.select(*table, query)) {
+            if (m_sql.lastFailure() == ZRSQLLogDatabase::Stopped)
+                return false;
             postWellDbMessage(eDrawFileError, QStringLiteral("Well Database loading error: ") + tableName
-                                                  + QLatin1Char(' ') + query.lastError().text());
+                                                  + QLatin1Char(' ') + m_sql.lastError());
             return false;
         }
         return true;
@@ -917,7 +1085,93 @@ void ZRLogDatabase::dropLog(ZRLog* log)
     m_removedRows[kLogTable].insert(log->id());
     m_removedLogIds.insert(log->id());
     m_logById.remove(log->id());
+    forgetCached(log);
     eraseOwned(m_logs, log);
+}
+
+std::shared_ptr<const IZRDataLog> ZRLogDatabase::storedValues(const ZRLog* log) const
+{
+    if (!log)
+        return nullptr;
+    const auto cached = m_cache.find(log);
+    if (cached != m_cache.end()) {
+        m_cacheUse.splice(m_cacheUse.end(), m_cacheUse, cached->second.use);
+        return cached->second.data;
+    }
+    if (m_folder.isEmpty())
+        return nullptr;
+    const QString fileName = ZRLogDataFile::logFileName(m_folder, log->id());
+    QString errorText;
+    std::shared_ptr<const IZRDataLog> data = ZRLogDataFile::read(fileName, &errorText, &m_reusableValues);
+    m_reusableValues = QVector<double>();
+    if (!data) {
+        postWellDbMessage(eDrawFileError, QStringLiteral("Error when reading log data:")
+                                              + QDir::toNativeSeparators(fileName) + QLatin1Char(' ') + errorText);
+        return nullptr;
+    }
+    const qint64 bytes = data->byteSize();
+    if (bytes <= m_cacheLimit) {
+        trimCache(m_cacheLimit - bytes, true);
+        m_cacheUse.push_back(log);
+        m_cache.emplace(log, CachedValues{data, bytes, std::prev(m_cacheUse.end())});
+        m_cachedBytes += bytes;
+    }
+    return data;
+}
+
+void ZRLogDatabase::forgetCached(const ZRLog* log, bool keepMemory) const
+{
+    const auto cached = m_cache.find(log);
+    if (cached == m_cache.end())
+        return;
+    // Values no caller holds any more: their memory can serve the next read.
+    if (keepMemory && cached->second.data.use_count() == 1 && cached->second.data->kind() == IZRDataLog::RealKind) {
+        // The cache made these values (not const) and is their only holder.
+        auto& values = const_cast<ZRDataLogReal&>(static_cast<const ZRDataLogReal&>(*cached->second.data)).values();
+        if (values.isDetached() && values.capacity() > m_reusableValues.capacity())
+            m_reusableValues.swap(values);
+    }
+    m_cachedBytes -= cached->second.bytes;
+    m_cacheUse.erase(cached->second.use);
+    m_cache.erase(cached);
+}
+
+void ZRLogDatabase::trimCache(qint64 limit, bool keepMemory) const
+{
+    while (m_cachedBytes > limit && !m_cacheUse.empty())
+        forgetCached(m_cacheUse.front(), keepMemory);
+}
+
+void ZRLogDatabase::setLogCacheLimit(qint64 bytes)
+{
+    m_cacheLimit = std::max<qint64>(0, bytes);
+    trimCache(m_cacheLimit);
+}
+
+bool ZRLogDatabase::isLogCached(const ZRLog* log) const
+{
+    return m_cache.find(log) != m_cache.end();
+}
+
+void ZRLogDatabase::releaseLogCache(const ZRLog* log)
+{
+    forgetCached(log);
+}
+
+void ZRLogDatabase::releaseLogCache()
+{
+    trimCache(0);
+    m_reusableValues = QVector<double>();
+}
+
+qint64 ZRLogDatabase::pendingLogBytes() const
+{
+    qint64 bytes = 0;
+    for (const auto& log : m_logs) {
+        if (log->m_pendingData)
+            bytes += log->m_pendingData->byteSize();
+    }
+    return bytes;
 }
 
 std::unique_ptr<IZRDataLog> ZRLogDatabase::logData(const ZRLog* log, bool storedOnly) const
@@ -926,31 +1180,30 @@ std::unique_ptr<IZRDataLog> ZRLogDatabase::logData(const ZRLog* log, bool stored
         return nullptr;
     if (!storedOnly && log->m_pendingData)
         return log->m_pendingData->clone();
-    if (m_folder.isEmpty())
-        return nullptr;
-    return ZRLogDataFile::read(ZRLogDataFile::logFileName(m_folder, log->id()));
+    const std::shared_ptr<const IZRDataLog> stored = storedValues(log);
+    return stored ? stored->clone() : nullptr;
 }
 
 bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<double>& values, bool storedOnly) const
 {
-    values.clear();
+    // Assigned, not cleared: clearing values shared with the cache would copy them first.
+    values = QVector<double>();
     if (!log)
         return false;
-    const IZRDataLog* pending = storedOnly ? nullptr : log->m_pendingData.get();
-    std::unique_ptr<IZRDataLog> read;
-    if (!pending) {
-        read = logData(log, true);
-        pending = read.get();
+    std::shared_ptr<const IZRDataLog> stored;
+    const IZRDataLog* data = storedOnly ? nullptr : log->m_pendingData.get();
+    if (!data) {
+        stored = storedValues(log);
+        data = stored.get();
     }
-    if (!pending)
+    if (!data)
         return false;
-    if (pending->kind() == IZRDataLog::RealKind) {
-        values = read ? std::move(static_cast<ZRDataLogReal&>(*read).values())
-                      : static_cast<const ZRDataLogReal*>(pending)->values();
+    if (data->kind() == IZRDataLog::RealKind) {
+        values = static_cast<const ZRDataLogReal*>(data)->values();
         return true;
     }
-    if (pending->kind() == IZRDataLog::IntegerKind) {
-        const QVector<qint32>& numbers = static_cast<const ZRDataLogInt*>(pending)->values();
+    if (data->kind() == IZRDataLog::IntegerKind) {
+        const QVector<qint32>& numbers = static_cast<const ZRDataLogInt*>(data)->values();
         values.reserve(numbers.size());
         for (qint32 number : numbers)
             values.append(double(number));
@@ -961,21 +1214,35 @@ bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<double>& values, bool s
 
 bool ZRLogDatabase::getLogData(const ZRLog* log, QVector<qint32>& values, bool storedOnly) const
 {
-    values.clear();
-    std::unique_ptr<IZRDataLog> data = logData(log, storedOnly);
+    values = QVector<qint32>();
+    if (!log)
+        return false;
+    std::shared_ptr<const IZRDataLog> stored;
+    const IZRDataLog* data = storedOnly ? nullptr : log->m_pendingData.get();
+    if (!data) {
+        stored = storedValues(log);
+        data = stored.get();
+    }
     if (!data || data->kind() != IZRDataLog::IntegerKind)
         return false;
-    values = std::move(static_cast<ZRDataLogInt&>(*data).values());
+    values = static_cast<const ZRDataLogInt*>(data)->values();
     return true;
 }
 
 bool ZRLogDatabase::getLogData(const ZRLog* log, QStringList& values, bool storedOnly) const
 {
-    values.clear();
-    std::unique_ptr<IZRDataLog> data = logData(log, storedOnly);
+    values = QStringList();
+    if (!log)
+        return false;
+    std::shared_ptr<const IZRDataLog> stored;
+    const IZRDataLog* data = storedOnly ? nullptr : log->m_pendingData.get();
+    if (!data) {
+        stored = storedValues(log);
+        data = stored.get();
+    }
     if (!data || data->kind() != IZRDataLog::TextKind)
         return false;
-    values = std::move(static_cast<ZRDataLogText&>(*data).values());
+    values = static_cast<const ZRDataLogText*>(data)->values();
     return true;
 }
 
@@ -983,6 +1250,7 @@ void ZRLogDatabase::setLogData(ZRLog* log, std::unique_ptr<IZRDataLog> data)
 {
     if (!log || !data)
         return;
+    forgetCached(log);
     log->m_pendingData = std::move(data);
     if (log->set() && log->set()->setType() == ZRSet::MarkerSetType)
         log->set()->setMarkersOutdated(true);
@@ -1254,9 +1522,25 @@ bool ZRLogDatabase::save(const QString& folder)
     if (refuseWhenReadOnly())
         return false;
 
-    if (!m_sql.createMissingTables())
+    if (!m_sql.createMissingTables()) {
+        if (m_sql.lastFailure() != ZRSQLLogDatabase::OtherFailure) // a table creation failure is posted already
+            postWellDbMessage(eDrawFileError, QStringLiteral("Sql Error ADDING :") + m_sql.lastError());
         return false;
-    ZRWellDbSaveJournal::recover(m_folder, m_sql.userVersion());
+    }
+    if (m_sql.userVersion() < 0) {
+        postWellDbMessage(eDrawFileError, QStringLiteral("Sql Error ADDING :") + m_sql.lastError()
+                                              + QStringLiteral("  QUERY SOURCE:") + QStringLiteral("PRAGMA user_version"));
+        return false;
+    }
+    // A save never writes over the journal of an earlier one that is still unresolved.
+    const QString journalFile = ZRWellDbSaveJournal::journalFileName(m_folder);
+    if (!recoverInterruptedSave(false) || QFile::exists(journalFile)) {
+        postWellDbMessage(eDrawFileError, QStringLiteral("Well database - Operation aborted: %1 is left from an "
+                                                         "interrupted save that cannot be finished; move it away to "
+                                                         "save again.")
+                                              .arg(QDir::toNativeSeparators(journalFile)));
+        return false;
+    }
 
     // What to write.
     QStringList rowStatements;
@@ -1377,13 +1661,30 @@ bool ZRLogDatabase::save(const QString& folder)
         advance();
     }
 
+    // The journal names every file this save replaces or removes before any of them is written.
+    for (const DataFileJob& job : dataFiles) {
+        if (job.replacesStoredFile)
+            journal.addReplacement(job.target);
+    }
+    for (const auto& removed : removedLogFiles)
+        journal.addRemoval(removed.second);
+    for (const QString& removed : removedMarkerFiles)
+        journal.addRemoval(removed);
+    QString journalError;
+    if (!journal.replacements().isEmpty() || !journal.removals().isEmpty()) {
+        if (!journal.write(generation, &journalError)) {
+            postWellDbMessage(eDrawFileError, QStringLiteral("Error when writing ")
+                                                  + ZRWellDbSaveJournal::journalFileName(m_folder) + QLatin1Char(' ')
+                                                  + journalError);
+            return abandon();
+        }
+    }
+
     phase(QStringLiteral("Saving well database: data files"));
     for (const DataFileJob& job : dataFiles) {
         const QString written = job.replacesStoredFile ? ZRWellDbSaveJournal::pendingFileName(job.target) : job.target;
         if (!job.replacesStoredFile)
             newFiles.append(job.target);
-        else
-            journal.addReplacement(job.target);
         QString errorText;
         bool ok = false;
         if (job.log) {
@@ -1403,20 +1704,6 @@ bool ZRLogDatabase::save(const QString& folder)
             return abandon();
         }
         advance();
-    }
-    for (const auto& removed : removedLogFiles)
-        journal.addRemoval(removed.second);
-    for (const QString& removed : removedMarkerFiles)
-        journal.addRemoval(removed);
-
-    QString journalError;
-    if (!journal.replacements().isEmpty() || !journal.removals().isEmpty()) {
-        if (!journal.write(generation, &journalError)) {
-            postWellDbMessage(eDrawFileError, QStringLiteral("Error when writing ")
-                                                  + ZRWellDbSaveJournal::journalFileName(m_folder) + QLatin1Char(' ')
-                                                  + journalError);
-            return abandon();
-        }
     }
     phase(QStringLiteral("Saving well database: committing"));
     if (!m_sql.setUserVersion(generation)) {

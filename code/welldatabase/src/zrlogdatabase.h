@@ -20,8 +20,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+#include <list>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 /// The host project's well database: the SQLite file "wellQt4Velostrat.sql",
@@ -34,6 +37,24 @@
 /// is loaded again or destroyed; callers keep raw pointers. Messages go to the
 /// event bus, questions to the answerer. GUI thread only; one SQLite connection
 /// per object.
+///
+/// Log values: the log objects are all held, their values are not. A log's
+/// values are read from its data file when first asked for (getLogData,
+/// logData) and kept in a cache of at most logCacheLimit() bytes, the least
+/// recently used going first, so that opening a database costs memory in
+/// proportion to what is used, not to its size. Values given with setLogData
+/// are held until the next save writes them to their data file, and are then
+/// let go (not cached): an import that saves after each well holds the values
+/// of one well at a time. A save writes the data files of changed logs only;
+/// the values of every other log stay in their files whether read or not.
+///
+/// Loading never changes a file of a database it cannot read: the file is
+/// read through ("PRAGMA quick_check") before anything is written, created,
+/// updated or copied; a failure posts one "Well Database loading error: ..."
+/// message saying why (not a database, damaged, locked by another program) and
+/// stops there. A lock held by another program is waited for at most
+/// lockWait() milliseconds per statement, and the stop check ends any wait
+/// (and any question) at once; see setStopCheck().
 class ZRLogDatabase
 {
 public:
@@ -52,6 +73,23 @@ public:
 
     /// The answerer for questions and warnings (default: ZRWellDbAnswerer::defaultAnswerer()).
     void setAnswerer(std::shared_ptr<ZRWellDbAnswerer> answerer);
+
+    /// A check that says the process has been asked to stop (SIGTERM, Ctrl-C).
+    /// It is asked between slices of every wait for a lock and before and after
+    /// every question of load(); true ends the wait or skips the question and the
+    /// load fails without changing any file ("Well Database loading stopped: a
+    /// stop was requested."). It may run inside a signal-driven wait, so it should
+    /// only read a flag. Empty (default): the process-wide check below.
+    void setStopCheck(std::function<bool()> check) { m_stopCheck = std::move(check); }
+    /// The stop check of every database given none (empty: waits end only by time).
+    static void setDefaultStopCheck(std::function<bool()> check);
+    /// Whether the stop check (own or default) says stop now.
+    bool stopRequested() const;
+    /// Whether the last load() ended because a stop was requested.
+    bool loadWasStopped() const { return m_loadStopped; }
+    /// Milliseconds each statement waits in all for a lock held by another program.
+    void setLockWait(int milliseconds) { m_sql.setLockWait(milliseconds); }
+    int lockWait() const { return m_sql.lockWait(); }
     /// The project's coordinate reference, given to new wells and sets.
     void setProjectCrs(const ZRWellDbCrs& crs) { m_projectCrs = crs; }
     /// Saves with at least this many steps (rows, data files) show a progress bar of their own.
@@ -132,7 +170,11 @@ public:
     QList<int> removedLogIds() const { return m_removedLogIds.values(); }
 
     /// The log's values: those waiting for the next save, else the data file's
-    /// (storedOnly: always the data file's). Integer values convert to reals.
+    /// (storedOnly: always the data file's), read when first asked for and then
+    /// cached (see the class comment). Integer values convert to reals. The
+    /// returned containers share their data with the cache (copy on write).
+    /// False when the log has no values of that kind or its file cannot be read
+    /// (which posts "Error when reading log data:" with the file and the reason).
     bool getLogData(const ZRLog* log, QVector<double>& values, bool storedOnly = false) const;
     bool getLogData(const ZRLog* log, QVector<qint32>& values, bool storedOnly = false) const;
     bool getLogData(const ZRLog* log, QStringList& values, bool storedOnly = false) const;
@@ -142,6 +184,23 @@ public:
     void setLogData(ZRLog* log, QVector<qint32> values);
     void setLogData(ZRLog* log, QStringList values);
     void setLogData(ZRLog* log, std::unique_ptr<IZRDataLog> data);
+
+    /// Default size of the cache of values read from data files.
+    static constexpr qint64 DefaultLogCacheLimit = qint64(16) << 20;
+    /// Most bytes of read values kept in memory (0: none kept, every read goes to the file).
+    /// Lowering it lets go of the least recently used values at once.
+    void setLogCacheLimit(qint64 bytes);
+    qint64 logCacheLimit() const { return m_cacheLimit; }
+    /// Bytes of read values held in the cache now.
+    qint64 logCacheBytes() const { return m_cachedBytes; }
+    /// Whether the values read from the log's data file are held in the cache.
+    bool isLogCached(const ZRLog* log) const;
+    /// Lets go of the cached values of one log, or of every log (values waiting
+    /// for a save are never let go: they are not in any file yet).
+    void releaseLogCache(const ZRLog* log);
+    void releaseLogCache();
+    /// Bytes of values given with setLogData and not saved yet.
+    qint64 pendingLogBytes() const;
 
     // Markers.
     ZRMarkerInfos* findMarkerInfo(const QString& name) const;
@@ -166,8 +225,12 @@ private:
     void registerTables();
     bool refuseWhenReadOnly() const;
     bool failLoad();
+    bool failSqlLoad();
+    bool stopLoad();
+    bool recoverInterruptedSave(bool duringLoad);
     bool updateStructure(const QString& projectName);
-    void migrateOldDatabase(const QString& folder);
+    bool rotateBackups(QString* errorText);
+    QString migrateOldDatabase(const QString& folder);
     bool loadObjects();
     void renameCaseDuplicatedWells();
     ZRSet* addSet(std::unique_ptr<ZRSet> set);
@@ -179,8 +242,20 @@ private:
     void dropSet(ZRSet* set);
     bool copyLog(const ZRRefSet* from, ZRRefSet* to, const QString& logName);
     void markSaved();
+    std::shared_ptr<const IZRDataLog> storedValues(const ZRLog* log) const;
+    void forgetCached(const ZRLog* log, bool keepMemory = false) const;
+    void trimCache(qint64 limit, bool keepMemory = false) const;
+
+    struct CachedValues
+    {
+        std::shared_ptr<const IZRDataLog> data;
+        qint64 bytes = 0;
+        std::list<const ZRLog*>::iterator use;
+    };
 
     ZRSQLLogDatabase m_sql;
+    std::function<bool()> m_stopCheck;
+    bool m_loadStopped = false;
     std::shared_ptr<ZRWellDbAnswerer> m_answerer;
     ZRWellDbInfo m_info;
     ZRWellDbCrs m_projectCrs;
@@ -210,4 +285,12 @@ private:
     QSet<int> m_removedLogIds;
     QSet<int> m_removedMarkerLists;
     QSet<int> m_changedMarkerLists;
+
+    // The cache of values read from data files; m_cacheUse runs from least to most recently used.
+    qint64 m_cacheLimit = DefaultLogCacheLimit;
+    mutable std::unordered_map<const ZRLog*, CachedValues> m_cache;
+    mutable std::list<const ZRLog*> m_cacheUse;
+    mutable qint64 m_cachedBytes = 0;
+    // The memory of the last real values let go by the cache (held nowhere else), for the next read.
+    mutable QVector<double> m_reusableValues;
 };

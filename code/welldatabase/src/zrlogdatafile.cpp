@@ -124,7 +124,7 @@ bool ZRLogDataFile::write(const QString& fileName, const IZRDataLog& data, QStri
     return setError(errorText, QStringLiteral("unknown value kind"));
 }
 
-std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString* errorText)
+std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString* errorText, QVector<double>* reusable)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -139,14 +139,26 @@ std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString
     const quint32 count = qFromLittleEndian<quint32>(header);
     const quint32 kind = qFromLittleEndian<quint32>(header + 4);
     const qint64 remaining = file.size() - 8;
+    // Sizes come from the file: checked against its length and the limits before anything is allocated.
+    if (count > MaximumValueCount) {
+        setError(errorText, QStringLiteral("%1 values declared, more than the %2 a log may hold")
+                                .arg(count)
+                                .arg(MaximumValueCount));
+        return nullptr;
+    }
 
     if (kind == IZRDataLog::RealKind) {
         if (remaining < qint64(count) * 8) {
-            setError(errorText, QStringLiteral("short data"));
+            setError(errorText, QStringLiteral("short data: %1 values declared, room for %2")
+                                    .arg(count)
+                                    .arg(remaining / 8));
             return nullptr;
         }
         auto data = std::make_unique<ZRDataLogReal>();
         QVector<double>& values = data->values();
+        // Memory taken over needs no zero filling up to its former size, and no fresh pages.
+        if (reusable && reusable->isDetached() && reusable->capacity() >= int(count))
+            values.swap(*reusable);
         values.resize(int(count));
         if (!readAll(file, reinterpret_cast<char*>(values.data()), qint64(count) * 8)) {
             setError(errorText, QStringLiteral("short data"));
@@ -160,24 +172,52 @@ std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString
     }
     if (kind == IZRDataLog::IntegerKind) {
         if (remaining < qint64(count) * 4) {
+            setError(errorText, QStringLiteral("short data: %1 values declared, room for %2")
+                                    .arg(count)
+                                    .arg(remaining / 4));
+            return nullptr;
+        }
+        auto data = std::make_unique<ZRDataLogInt>();
+        QVector<qint32>& values = data->values();
+        values.resize(int(count));
+        if (!readAll(file, reinterpret_cast<char*>(values.data()), qint64(count) * 4)) {
             setError(errorText, QStringLiteral("short data"));
             return nullptr;
         }
-        QByteArray body(int(count) * 4, '\0');
+        if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN) {
+            for (qint32& value : values)
+                value = qFromLittleEndian<qint32>(&value);
+        }
+        return data;
+    }
+    if (kind == IZRDataLog::TextKind) {
+        if (count > MaximumTextValueCount) {
+            setError(errorText, QStringLiteral("%1 text values declared, more than the %2 a log may hold")
+                                    .arg(count)
+                                    .arg(MaximumTextValueCount));
+            return nullptr;
+        }
+        // Every text value takes at least its 4-byte length.
+        if (remaining < qint64(count) * 4) {
+            setError(errorText, QStringLiteral("short data: %1 values declared, room for %2")
+                                    .arg(count)
+                                    .arg(remaining / 4));
+            return nullptr;
+        }
+        if (remaining > MaximumTextBytes) {
+            setError(errorText, QStringLiteral("%1 bytes of text values, more than the %2 a log may hold")
+                                    .arg(remaining)
+                                    .arg(MaximumTextBytes));
+            return nullptr;
+        }
+        QByteArray body(int(remaining), Qt::Uninitialized);
         if (!readAll(file, body.data(), body.size())) {
             setError(errorText, QStringLiteral("short data"));
             return nullptr;
         }
-        auto data = std::make_unique<ZRDataLogInt>();
-        data->values().resize(int(count));
-        for (quint32 i = 0; i < count; ++i)
-            data->values()[int(i)] = qFromLittleEndian<qint32>(body.constData() + 4 * i);
-        return data;
-    }
-    if (kind == IZRDataLog::TextKind) {
-        const QByteArray body = file.readAll();
         auto data = std::make_unique<ZRDataLogText>();
-        int offset = 0;
+        data->values().reserve(int(count));
+        qint64 offset = 0;
         for (quint32 i = 0; i < count; ++i) {
             if (offset + 4 > body.size()) {
                 setError(errorText, QStringLiteral("short data"));
@@ -185,12 +225,14 @@ std::unique_ptr<IZRDataLog> ZRLogDataFile::read(const QString& fileName, QString
             }
             const quint32 length = qFromLittleEndian<quint32>(body.constData() + offset);
             offset += 4;
-            if (qint64(offset) + length > body.size()) {
-                setError(errorText, QStringLiteral("short data"));
+            if (offset + qint64(length) > body.size()) {
+                setError(errorText, QStringLiteral("short data: a text value of %1 bytes declared, room for %2")
+                                        .arg(length)
+                                        .arg(body.size() - offset));
                 return nullptr;
             }
             data->values().append(QString::fromUtf8(body.constData() + offset, int(length)));
-            offset += int(length);
+            offset += qint64(length);
         }
         return data;
     }
@@ -220,6 +262,10 @@ bool ZRLogDataFile::readMarkerList(const QString& fileName, QVector<ZRMarkerList
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return setError(errorText, file.errorString());
+    if (file.size() < 8)
+        return setError(errorText, QStringLiteral("short header"));
+    if (file.size() > 8 + qint64(MaximumMarkerCount) * 20)
+        return setError(errorText, QStringLiteral("%1 bytes, larger than a marker list may be").arg(file.size()));
     const QByteArray bytes = file.readAll();
     if (bytes.size() < 8)
         return setError(errorText, QStringLiteral("short header"));
@@ -227,7 +273,10 @@ bool ZRLogDataFile::readMarkerList(const QString& fileName, QVector<ZRMarkerList
     if (qFromLittleEndian<quint32>(bytes.constData() + 4) != MarkerListKind)
         return setError(errorText, QStringLiteral("not a marker list"));
     if (bytes.size() < 8 + qint64(count) * 20)
-        return setError(errorText, QStringLiteral("short data"));
+        return setError(errorText, QStringLiteral("short data: %1 markers declared, room for %2")
+                                       .arg(count)
+                                       .arg((bytes.size() - 8) / 20));
+    markers.reserve(int(count));
     for (quint32 i = 0; i < count; ++i) {
         const char* entry = bytes.constData() + 8 + 20 * i;
         ZRMarkerListEntry marker;

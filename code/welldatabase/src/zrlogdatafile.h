@@ -29,15 +29,29 @@ struct ZRMarkerListEntry
 ///
 /// Writers create or truncate the named file; callers that replace a good file
 /// write to a temporary name first (see ZRWellDbSaveJournal).
+///
+/// Readers trust no size of a file: a count is checked against the file's
+/// length and against the limits below before anything is allocated, and a
+/// file that breaks them is refused with an error text that says why.
 class ZRLogDataFile
 {
 public:
     static constexpr quint32 MarkerListKind = 4;
+    /// Most values one log may hold (2 GB of doubles).
+    static constexpr quint32 MaximumValueCount = 250000000u;
+    /// Most values and bytes of one text log.
+    static constexpr quint32 MaximumTextValueCount = 20000000u;
+    static constexpr qint64 MaximumTextBytes = 512 * 1024 * 1024;
+    /// Most markers one marker list may hold.
+    static constexpr quint32 MaximumMarkerCount = 10000000u;
 
     /// Writes the whole file; false with errorText set on any open or short write.
     static bool write(const QString& fileName, const IZRDataLog& data, QString* errorText = nullptr);
     /// Reads a whole log data file; null when missing, short or of an unknown kind.
-    static std::unique_ptr<IZRDataLog> read(const QString& fileName, QString* errorText = nullptr);
+    /// reusable (may be null): real values no longer needed whose memory a real log
+    /// may take over instead of allocating (it is left empty when taken).
+    static std::unique_ptr<IZRDataLog> read(const QString& fileName, QString* errorText = nullptr,
+                                            QVector<double>* reusable = nullptr);
 
     static bool writeMarkerList(const QString& fileName, const QVector<ZRMarkerListEntry>& markers,
                                 QString* errorText = nullptr);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace
@@ -12,15 +13,10 @@ namespace
 const char* const kGenerationWord = "generation";
 const char* const kReplaceWord = "replace";
 const char* const kRemoveWord = "remove";
-
-void removePendingFiles(const QString& folder)
-{
-    const QStringList pending =
-        QDir(folder).entryList({QStringLiteral("*.saving")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : pending)
-        QFile::remove(folder + QLatin1Char('/') + name);
-}
+const char* const kEndLine = "end";
 } // namespace
+
+const char* const ZRWellDbSaveJournal::HeaderLine = "OpenWorks Data Link well database save journal 1";
 
 ZRWellDbSaveJournal::ZRWellDbSaveJournal(const QString& folder)
     : m_folder(folder)
@@ -37,6 +33,12 @@ QString ZRWellDbSaveJournal::pendingFileName(const QString& target)
     return target + QStringLiteral(".saving");
 }
 
+bool ZRWellDbSaveJournal::isDataFileName(const QString& fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(LOGDATA|MARKERLIST)_[0-9]{1,10}$"));
+    return pattern.match(fileName).hasMatch();
+}
+
 void ZRWellDbSaveJournal::addReplacement(const QString& target)
 {
     m_replacements.append(target);
@@ -51,11 +53,13 @@ bool ZRWellDbSaveJournal::write(qint64 generation, QString* errorText)
 {
     QString text;
     QTextStream stream(&text);
+    stream << HeaderLine << '\n';
     stream << kGenerationWord << ' ' << generation << '\n';
     for (const QString& target : m_replacements)
         stream << kReplaceWord << ' ' << QFileInfo(target).fileName() << '\n';
     for (const QString& target : m_removals)
         stream << kRemoveWord << ' ' << QFileInfo(target).fileName() << '\n';
+    stream << kEndLine << '\n';
     stream.flush();
 
     const QString journal = journalFileName(m_folder);
@@ -102,41 +106,69 @@ void ZRWellDbSaveJournal::discard()
     for (const QString& target : m_replacements)
         QFile::remove(pendingFileName(target));
     QFile::remove(journalFileName(m_folder));
-    removePendingFiles(m_folder);
+}
+
+bool ZRWellDbSaveJournal::read(const QString& folder, qint64& generation, QStringList& replacements,
+                               QStringList& removals, bool* exists)
+{
+    generation = -1;
+    replacements.clear();
+    removals.clear();
+    QFile file(journalFileName(folder));
+    if (exists)
+        *exists = file.exists();
+    // A journal lists a few names per data file of one save: anything far larger is not ours.
+    constexpr qint64 kLargestJournal = 64 << 20;
+    if (!file.exists() || file.size() > kLargestJournal || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (!bytes.endsWith('\n'))
+        return false;
+    const QList<QByteArray> lines = bytes.left(bytes.size() - 1).split('\n');
+    if (lines.size() < 3 || lines.first() != HeaderLine || lines.last() != kEndLine)
+        return false;
+    bool generationSeen = false;
+    for (int i = 1; i < lines.size() - 1; ++i) {
+        const QByteArray& line = lines[i];
+        const int blank = line.indexOf(' ');
+        if (blank <= 0)
+            return false;
+        const QByteArray word = line.left(blank);
+        const QString value = QString::fromUtf8(line.mid(blank + 1));
+        if (word == kGenerationWord) {
+            bool ok = false;
+            generation = value.toLongLong(&ok);
+            if (!ok || generation < 0 || generationSeen || value != QString::number(generation))
+                return false;
+            generationSeen = true;
+        } else if ((word == kReplaceWord || word == kRemoveWord) && isDataFileName(value)) {
+            (word == kReplaceWord ? replacements : removals).append(folder + QLatin1Char('/') + value);
+        } else {
+            return false;
+        }
+    }
+    if (!generationSeen) {
+        generation = -1;
+        replacements.clear();
+        removals.clear();
+        return false;
+    }
+    return true;
 }
 
 ZRWellDbSaveJournal::Recovery ZRWellDbSaveJournal::recover(const QString& folder, qint64 committedGeneration)
 {
-    const QString journal = journalFileName(folder);
-    QFile file(journal);
-    if (!file.exists()) {
-        removePendingFiles(folder);
-        return NothingToRecover;
-    }
     qint64 generation = -1;
     QStringList replacements;
     QStringList removals;
-    if (file.open(QIODevice::ReadOnly)) {
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString& line : lines) {
-            const int blank = line.indexOf(QLatin1Char(' '));
-            if (blank <= 0)
-                continue;
-            const QString word = line.left(blank);
-            const QString value = line.mid(blank + 1);
-            if (word == QLatin1String(kGenerationWord))
-                generation = value.toLongLong();
-            else if (word == QLatin1String(kReplaceWord) && !value.contains(QLatin1Char('/')))
-                replacements.append(folder + QLatin1Char('/') + value);
-            else if (word == QLatin1String(kRemoveWord) && !value.contains(QLatin1Char('/')))
-                removals.append(folder + QLatin1Char('/') + value);
-        }
-        file.close();
-    }
+    bool exists = false;
+    if (!read(folder, generation, replacements, removals, &exists))
+        return exists ? NotOurs : NothingToRecover;
+    if (committedGeneration < 0)
+        return Undecided;
 
-    Recovery result = RolledBack;
-    if (generation >= 0 && generation == committedGeneration) {
-        result = RolledForward;
+    if (generation == committedGeneration) {
         for (const QString& target : replacements) {
             const QString pending = pendingFileName(target);
             if (QFile::exists(pending) && !welldb::replaceFile(pending, target))
@@ -144,8 +176,11 @@ ZRWellDbSaveJournal::Recovery ZRWellDbSaveJournal::recover(const QString& folder
         }
         for (const QString& target : removals)
             QFile::remove(target);
+        QFile::remove(journalFileName(folder));
+        return RolledForward;
     }
-    removePendingFiles(folder);
-    QFile::remove(journal);
-    return result;
+    for (const QString& target : replacements)
+        QFile::remove(pendingFileName(target));
+    QFile::remove(journalFileName(folder));
+    return RolledBack;
 }
