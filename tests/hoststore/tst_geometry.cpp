@@ -369,15 +369,17 @@ void TestGeometry::dataSetBlocSpaceOtherOrientation()
     georef::SurveyGeometry survey = rotatedSurvey(100, 50, 1, 100, 1, 50);
     survey.orientation = QStringLiteral("trace"); // case-sensitive: not "TRACE"
     georef::DataSetRange dataSet{1, 50, 1, 100, 0.0, 2.0, 10};
-    georef::DataFileRange file{1, 100, 1, 50, 10};
+    // In a survey not in "TRACE" orientation the file's grid x runs along the
+    // 50 lines and its grid y along the 100 traces.
+    georef::DataFileRange file{1, 50, 1, 100, 10};
     const georef::BlocSpace space = georef::blocSpaceFromDataSet(survey, dataSet, file, Millisecond);
-    QCOMPARE(space.dimx(), 50);
-    QCOMPARE(space.dimz(), 100);
+    QCOMPARE(space.dimx(), 100);
+    QCOMPARE(space.dimz(), 50);
     // The survey frame's trace and line world points are exchanged.
     const core::vec3 corner0{survey.firstLineFirstTraceX, 0, survey.firstLineFirstTraceY};
     COMPARE_POINT(space.blocToWorld({0, 0, 0}), corner0);
-    COMPARE_POINT(space.blocToWorld({49, 0, 0}), core::vec3(survey.lastLineFirstTraceX, 0, survey.lastLineFirstTraceY));
-    COMPARE_POINT(space.blocToWorld({0, 0, 99}), core::vec3(survey.firstLineLastTraceX, 0, survey.firstLineLastTraceY));
+    COMPARE_POINT(space.blocToWorld({99, 0, 0}), core::vec3(survey.lastLineFirstTraceX, 0, survey.lastLineFirstTraceY));
+    COMPARE_POINT(space.blocToWorld({0, 0, 49}), core::vec3(survey.firstLineLastTraceX, 0, survey.firstLineLastTraceY));
     COMPARE_POINT(space.blocToWorld({0, 10, 0}), core::vec3(corner0.x, 20, corner0.z));
 }
 
