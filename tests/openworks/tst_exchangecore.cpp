@@ -18,6 +18,7 @@
 #include "zrscriptedexchangeui.h"
 #include "zrsurveyimport.h"
 #include "zrtransferreport.h"
+#include "zrtransferverifier.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -83,6 +84,8 @@ private slots:
     void cancelLeavesThePartialVolumeUnderItsName();
     void killedImportLeavesNoCompleteLookingVolume();
     void onlyTemporariesOfTheTargetAreRemoved();
+    void verifyFindsEqualAndAlteredVolumes();
+    void verifySeesTracesThatFailedToArrive();
 
 private:
     bool openSession(ZROpenworksSession& session);
@@ -556,6 +559,74 @@ void TestExchangeCore::onlyTemporariesOfTheTargetAreRemoved()
              (QStringList{".Vol 2.123.partial", ".Vol.123.partial.keep", ".Vol.abc.partial", "Vol"}));
     QCOMPARE(temporaryVolumePath(volumeFolder() + "/Vol"),
              volumeFolder() + QDir::separator() + QStringLiteral(".Vol.%1.partial").arg(QCoreApplication::applicationPid()));
+}
+
+void TestExchangeCore::verifyFindsEqualAndAlteredVolumes()
+{
+    ZROpenworksSession session;
+    QVERIFY(openSession(session));
+    ZRScriptedExchangeUi ui;
+    ZRTransferReport report;
+    report.setExchange(QStringLiteral("import-surveys"));
+    QCOMPARE(importSurveys(context(session, ui, &report), requests({"NS Time Full", "Dome Time Sparse", "NS Depth"})), 3);
+    {
+        ZRTransferVerifier verifier(context(session, ui, nullptr));
+        QVERIFY2(verifier.verifyReport(report.toJson()), qPrintable(verifier.differences().join('\n')));
+        QCOMPARE(verifier.itemsVerified(), 3);
+    }
+
+    // One sample of the sparse LINE survey's volume changed after the transfer.
+    const QString path = report.item(1).target.value("path").toString();
+    VolumeFile layout;
+    QString error;
+    QVERIFY2(layout.load(path, &error), qPrintable(error));
+    const int k = layout.dimz - 2, i = 3, j = 17;
+    QVERIFY(layout.sample(k, i, j) != -9999.0f);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(layout.dataOffset + ((qint64(k) * layout.dimx + i) * layout.dimy + j) * 4));
+    const float changed = layout.sample(k, i, j) + 0.5f;
+    file.write(reinterpret_cast<const char*>(&changed), 4);
+    file.close();
+    double survey[3];
+    layout.surveyPoint(i, 0, k, survey);
+
+    ZRTransferVerifier verifier(context(session, ui, nullptr));
+    QVERIFY(!verifier.verifyReport(report.toJson()));
+    const QStringList differences = verifier.differences();
+    QCOMPARE(differences.size(), 2);
+    QVERIFY2(differences[0].startsWith(QStringLiteral("Dome Time Sparse: the file %1 changed after the transfer").arg(path)),
+             qPrintable(differences[0]));
+    QVERIFY2(differences[1].startsWith(QStringLiteral("Dome Time Sparse: line %1, trace %2, sample %3: ")
+                                           .arg(std::round(survey[2])).arg(std::round(survey[0])).arg(j)),
+             qPrintable(differences[1]));
+    QCOMPARE(verifier.notes().filter("equal").size(), 2);
+}
+
+void TestExchangeCore::verifySeesTracesThatFailedToArrive()
+{
+    ZROpenworksSession session;
+    QVERIFY(openSession(session));
+    ZRScriptedExchangeUi ui;
+    ZRTransferReport report;
+    report.setExchange(QStringLiteral("import-surveys"));
+    owsim::injectStatus("dm3dtr_", 4000, 3, true);
+    QCOMPARE(importSurveys(context(session, ui, &report), requests({"NS Time Full"})), 1);
+    owsim::clearInjections();
+    ZRTransferVerifier verifier(context(session, ui, nullptr));
+    QVERIFY(!verifier.verifyReport(report.toJson()));
+    // The first differing trace is the first one whose read failed; the rest are counted.
+    QVERIFY2(verifier.differences().first().contains(": -9999 in the volume, "),
+             qPrintable(verifier.differences().first()));
+    QCOMPARE(verifier.differences().size(), ZRTransferVerifier::MaximumListedPerItem + 1);
+    QVERIFY(verifier.differences().last().startsWith("NS Time Full: ... and "));
+
+    // A plan has nothing to verify.
+    QJsonObject plan = report.toJson();
+    plan.insert("dryRun", true);
+    ZRTransferVerifier planVerifier(context(session, ui, nullptr));
+    QVERIFY(planVerifier.verifyReport(plan));
+    QCOMPARE(planVerifier.itemsVerified(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestExchangeCore)

@@ -41,6 +41,7 @@ private slots:
     void usageErrors();
     void dryRunThenReportedRun();
     void failedTraceReadsMakeTheRunIncomplete();
+    void verifyAfterTheRun();
 
 private:
     Run run(const QStringList& arguments, const QString& inject = QString());
@@ -321,6 +322,37 @@ void TestHeadlessSurveyImport::failedTraceReadsMakeTheRunIncomplete()
              qPrintable(result.out));
     QVERIFY(result.out.contains("bus 1 error: Error during call to dm3dtr_ : 3\n"));
     QVERIFY(result.out.endsWith("result: 1 of 1 data sets imported.\n"));
+}
+
+void TestHeadlessSurveyImport::verifyAfterTheRun()
+{
+    const QString report = m_fixture->environment().makeFolder("verify") + "/run.json";
+    const Run imported = run(importArguments({"NS Time Full", "NS Depth", "--report", report}));
+    QVERIFY2(imported.exitCode == 0, qPrintable(imported.out + imported.err));
+    const Run clean = run({"verify", report});
+    QVERIFY2(clean.exitCode == 0, qPrintable(clean.out + clean.err));
+    QVERIFY(clean.out.contains("checked: NS Time Full: equal\n"));
+    QVERIFY(clean.out.endsWith("result: 2 items verified, everything equal.\n"));
+
+    // One value altered afterwards.
+    QString error;
+    VolumeFile volume;
+    QVERIFY2(volume.load(volumeFolder() + "/NS Depth", &error), qPrintable(error));
+    QFile file(volumeFolder() + "/NS Depth");
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(volume.dataOffset + 4 * 1000));
+    const float altered = volume.sample(0, 1000 / volume.dimy, 1000 % volume.dimy) * 2.0f + 1.0f;
+    file.write(reinterpret_cast<const char*>(&altered), 4);
+    file.close();
+    const Run changed = run({"verify", report});
+    QVERIFY2(changed.exitCode == 1, qPrintable(changed.out + changed.err));
+    QVERIFY(changed.out.contains("difference: NS Depth: the file "));
+    QVERIFY(changed.out.contains(QStringLiteral("difference: NS Depth: line 100, trace %1, sample %2: ")
+                                     .arg(200 + 1000 / volume.dimy).arg(1000 % volume.dimy)));
+    QVERIFY(changed.out.endsWith("result: 2 items verified, 2 differences.\n"));
+
+    const Run missing = run({"verify", report + ".missing"});
+    QCOMPARE(missing.exitCode, 2);
 }
 
 QTEST_MAIN(TestHeadlessSurveyImport)

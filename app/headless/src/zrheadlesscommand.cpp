@@ -2,11 +2,13 @@
 
 #include "zrheadlessoutput.h"
 #include "zrimportsurveyscommand.h"
+#include "zrverifycommand.h"
 
 std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
 {
     std::vector<std::unique_ptr<ZRHeadlessCommand>> commands;
     commands.push_back(std::make_unique<ZRImportSurveysCommand>());
+    commands.push_back(std::make_unique<ZRVerifyCommand>());
     return commands;
 }
 

@@ -2,6 +2,7 @@
 
 #include "owdevkit.h"
 #include "owguards.h"
+#include "owseismicguards.h"
 #include "owsurveygeometry.h"
 #include "owunitresolution.h"
 #include "zrcatalogueselection.h"
@@ -35,44 +36,6 @@ namespace
 
 constexpr int ThreeDProject = 3;
 constexpr float MissingValue = -9999.0f;
-
-/// Ends what one request opened in the DevKit, on every path: the seismic
-/// file (dm3dcl_) once dm3dop_ succeeded, the survey's 3D project (prjend_)
-/// once dm3dop_ was reached.
-class SeismicFileScope
-{
-public:
-    explicit SeismicFileScope(void* controlBlock)
-        : m_controlBlock(controlBlock)
-    {
-    }
-    ~SeismicFileScope() { close(); }
-    SeismicFileScope(const SeismicFileScope&) = delete;
-    SeismicFileScope& operator=(const SeismicFileScope&) = delete;
-
-    void projectStarted() { m_projectStarted = true; }
-    void fileOpened() { m_fileOpen = true; }
-
-    void close()
-    {
-        const int zero = 0;
-        if (m_fileOpen) {
-            int status = 0;
-            dm3dcl_(m_controlBlock, &zero, &status);
-            m_fileOpen = false;
-        }
-        if (m_projectStarted) {
-            const int projectType = ThreeDProject;
-            prjend_(&projectType, &zero);
-            m_projectStarted = false;
-        }
-    }
-
-private:
-    void* m_controlBlock;
-    bool m_projectStarted = false;
-    bool m_fileOpen = false;
-};
 
 /// A volume file being written under its temporary name: removed on every
 /// path unless it was given its target name.
