@@ -1,12 +1,16 @@
 #include "zrheadlesscommand.h"
 
 #include "zrheadlessoutput.h"
+#include "zrimportfaultscommand.h"
+#include "zrimporthorizonscommand.h"
 #include "zrimportsurveyscommand.h"
 
 std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
 {
     std::vector<std::unique_ptr<ZRHeadlessCommand>> commands;
     commands.push_back(std::make_unique<ZRImportSurveysCommand>());
+    commands.push_back(std::make_unique<ZRImportHorizonsCommand>());
+    commands.push_back(std::make_unique<ZRImportFaultsCommand>());
     return commands;
 }
 
