@@ -140,6 +140,7 @@ private slots:
     void cancel_data();
     void cancel();
     void dryRunWritesNothing();
+    void staleTemporaryFilesRemoved();
     void requestsFromRows();
     void pointsAddedInPartsGiveTheWholeHorizon();
     void throughTheWindow();
@@ -814,6 +815,26 @@ void TestHorizonImport::dryRunWritesNothing()
         QCOMPARE(plan.item(i).counts.value("nodes"), done.item(i).counts.value("nodes"));
         QCOMPARE(plan.item(i).valueRange, done.item(i).valueRange);
     }
+}
+
+void TestHorizonImport::staleTemporaryFilesRemoved()
+{
+    // Left by killed imports: of this target (any process id) they go, of
+    // other targets or not of the temporary form they stay.
+    const QStringList stale{".Base Cretaceous.12345.partial", ".Base Cretaceous.1.partial"};
+    const QStringList kept{".Base Cretaceous 2.777.partial", ".Base Cretaceous.abc.partial", ".Base Cretaceous..partial"};
+    for (const QString& name : stale + kept)
+        writeJunk(horizonFolder() + "/" + name);
+    ZRScriptedExchangeUi ui;
+    QCOMPARE(importHorizons(context(&ui), requestsFor({"Base Cretaceous"})), 1);
+    QStringList left = temporaryFilesIn(horizonFolder());
+    left.sort();
+    QStringList expected = kept;
+    expected.sort();
+    QCOMPARE(left, expected);
+    for (const QString& name : kept)
+        QVERIFY(QFile::remove(horizonFolder() + "/" + name));
+    QCOMPARE(QDir(horizonFolder()).entryList(QDir::Files), QStringList{"Base Cretaceous"});
 }
 
 void TestHorizonImport::requestsFromRows()

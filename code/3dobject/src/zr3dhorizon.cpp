@@ -238,20 +238,28 @@ bool ZR3DHorizon::allocateGrid(int width, int height)
 
 void ZR3DHorizon::placePoints(const core::vec3* points, std::size_t count)
 {
-    // Rows 0, 2 and 3 of the world-to-grid matrix, as Matrix4::map computes them.
+    // Rows 0, 2 and 3 of the world-to-grid matrix, as Matrix4::map computes
+    // them; an affine matrix (w = 1) needs no division, which changes nothing.
     const georef::Matrix4& m = m_geometry.fromWorldToBlocMatrix();
+    const double m00 = m(0, 0), m01 = m(0, 1), m02 = m(0, 2), m03 = m(0, 3);
+    const double m20 = m(2, 0), m21 = m(2, 1), m22 = m(2, 2), m23 = m(2, 3);
+    const bool affine = m(3, 0) == 0.0 && m(3, 1) == 0.0 && m(3, 2) == 0.0 && m(3, 3) == 1.0;
     const int width = m_grid.width();
     const int height = m_grid.height();
     float* values = m_grid.data();
     for (std::size_t n = 0; n < count; ++n) {
         const core::vec3& point = points[n];
-        const double q0 = m(0, 0) * point.x + m(0, 1) * point.y + m(0, 2) * point.z + m(0, 3);
-        const double q2 = m(2, 0) * point.x + m(2, 1) * point.y + m(2, 2) * point.z + m(2, 3);
-        const double q3 = m(3, 0) * point.x + m(3, 1) * point.y + m(3, 2) * point.z + m(3, 3);
-        const double w = q3 != 0.0 ? q3 : 1.0;
+        double q0 = m00 * point.x + m01 * point.y + m02 * point.z + m03;
+        double q2 = m20 * point.x + m21 * point.y + m22 * point.z + m23;
+        if (!affine) {
+            const double q3 = m(3, 0) * point.x + m(3, 1) * point.y + m(3, 2) * point.z + m(3, 3);
+            const double w = q3 != 0.0 ? q3 : 1.0;
+            q0 /= w;
+            q2 /= w;
+        }
         int i = 0;
         int j = 0;
-        if (!roundToIndex(q0 / w, &i) || !roundToIndex(q2 / w, &j))
+        if (!roundToIndex(q0, &i) || !roundToIndex(q2, &j))
             continue;
         if (i < 0 || i >= width || j < 0 || j >= height)
             continue;
@@ -343,6 +351,8 @@ void ZR3DHorizon::buildMesh()
     const std::vector<int> rows = latticePositions(height, m_precision);
     constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
     std::vector<std::uint32_t> index(columns.size() * rows.size(), none);
+    m_vertices.reserve(index.size());
+    m_triangles.reserve(2 * (columns.size() - 1) * (rows.size() - 1));
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < columns.size(); ++c)
             if (!isNull(m_grid.value(columns[c], rows[r]))) {
@@ -467,11 +477,25 @@ bool ZR3DHorizon::write(const QString& path)
         writer.put(polygon.boundingRectangle.width());
         writer.put(polygon.boundingRectangle.height());
     }
-    // The world points (worldPoints(1, 1)), node by node without holding them all.
-    for (int j = 0; j < m_grid.height(); ++j)
-        for (int i = 0; i < m_grid.width(); ++i)
-            if (!isNull(m_grid.value(i, j)))
+    // The world points (worldPoints(1, 1)), node by node without holding them
+    // all; with an affine matrix w is 1 and worldPoint's division changes nothing.
+    const georef::Matrix4& m = m_geometry.fromBlocToWorldMatrix();
+    const bool affine = m(3, 0) == 0.0 && m(3, 2) == 0.0 && m(3, 3) == 1.0;
+    const int width = m_grid.width();
+    for (int j = 0; j < m_grid.height(); ++j) {
+        const float* row = m_grid.data() + std::size_t(j) * std::size_t(width);
+        const double fj = j;
+        for (int i = 0; i < width; ++i) {
+            if (isNull(row[i]))
+                continue;
+            if (!affine) {
                 writer.putPoint(worldPoint(i, j));
+                continue;
+            }
+            const double fi = i;
+            writer.putPoint({m(0, 0) * fi + m(0, 2) * fj + m(0, 3), double(row[i]), m(2, 0) * fi + m(2, 2) * fj + m(2, 3)});
+        }
+    }
     if (data)
         for (float value : m_data)
             writer.put(value);

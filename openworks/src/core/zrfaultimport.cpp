@@ -65,7 +65,8 @@ struct StickCounts
 /// Imports one fault; true when it counts as imported. *written: the library
 /// wrote its file.
 bool importOne(const ZRExchangeContext& context, const FaultImportRequest& request, const QString& folder,
-               const georef::Crs& crs, const ZRProgressBarGuard& progress, bool* written)
+               const QStringList& staleFiles, const georef::Crs& crs, const ZRProgressBarGuard& progress,
+               bool* written)
 {
     ZRReportedItem reported(context, reportItemOf(context, request));
     const QString& display = request.displayName;
@@ -177,7 +178,10 @@ bool importOne(const ZRExchangeContext& context, const FaultImportRequest& reque
     const QString targetFolder = QFileInfo(target.path).absolutePath();
     if (!QFileInfo(targetFolder).isDir())
         QDir().mkpath(targetFolder);
-    ZRTemporaryHostFile::removeStale(target.path);
+    if (targetFolder == QFileInfo(folder).absoluteFilePath())
+        ZRTemporaryHostFile::removeStale(target.path, staleFiles);
+    else
+        ZRTemporaryHostFile::removeStale(target.path);
     ZRTemporaryHostFile file(target.path);
     const QStringList names{display};
     bool fileWritten = ZRFaultApiFunctions::write3DFaultStick(file.path(), names, sticks, isTime, crs);
@@ -239,6 +243,7 @@ int importFaults(const ZRExchangeContext& context, const QVector<FaultImportRequ
         }
     }
     const QString folder = context.project ? context.project->directoryForType(ZRProject::FaultType) : QString();
+    const QStringList staleFiles = context.dryRun ? QStringList() : ZRTemporaryHostFile::staleFiles(folder);
     int imported = 0;
     bool written = false;
     {
@@ -248,7 +253,7 @@ int importFaults(const ZRExchangeContext& context, const QVector<FaultImportRequ
             if (progress.isCancelled())
                 break;
             bool fileWritten = false;
-            if (importOne(context, request, folder, crs, progress, &fileWritten))
+            if (importOne(context, request, folder, staleFiles, crs, progress, &fileWritten))
                 ++imported;
             written = written || fileWritten;
             progress.increment(1);

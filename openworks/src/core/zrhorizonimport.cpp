@@ -89,6 +89,7 @@ private:
 struct RunState
 {
     QString folder;
+    QStringList staleFiles; ///< temporary files of earlier imports in the folder
     georef::Crs crs; ///< the run's empty coordinate reference
     int progressId = -1;
     bool depthFactorSet = false;
@@ -485,7 +486,10 @@ SurveyOutcome importSurvey(const ZRExchangeContext& context, ZRReportedItem& rep
     result.setCrs(run.crs);
     if (!QFileInfo(folder).isDir())
         QDir().mkpath(folder);
-    ZRTemporaryHostFile::removeStale(target.path);
+    if (folder == QFileInfo(run.folder).absoluteFilePath())
+        ZRTemporaryHostFile::removeStale(target.path, run.staleFiles);
+    else
+        ZRTemporaryHostFile::removeStale(target.path);
     ZRTemporaryHostFile file(target.path);
     if (!ZRObjectHeader::writeObjectHeader(file.path(), QList<const ZRObjectSerialization*>{&result},
                                            ZRObjectHeader::DefaultReservedSize)) {
@@ -646,6 +650,8 @@ int importHorizons(const ZRExchangeContext& context, const QVector<HorizonImport
         return 0;
     RunState run;
     run.folder = context.project ? context.project->directoryForType(ZRProject::HorizonType) : QString();
+    if (!context.dryRun)
+        run.staleFiles = ZRTemporaryHostFile::staleFiles(run.folder);
     int imported = 0;
     {
         ZRProgressBarGuard progress(requests.size(), QStringLiteral("Importing horizons from OpenWorks® to Velostrat"),

@@ -3,7 +3,9 @@
 #include "zrlongpath.h"
 #include "zrsurveyimport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -35,4 +37,28 @@ bool ZRTemporaryHostFile::commit(QString* reason)
 int ZRTemporaryHostFile::removeStale(const QString& target)
 {
     return removeStaleTemporaryVolumes(target);
+}
+
+QStringList ZRTemporaryHostFile::staleFiles(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".*.partial")}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+int ZRTemporaryHostFile::removeStale(const QString& target, const QStringList& staleFiles)
+{
+    const QFileInfo info(target);
+    const QString prefix = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
+    const QString suffix = QStringLiteral(".partial");
+    QDir folder(info.absolutePath());
+    int removed = 0;
+    for (const QString& name : staleFiles) {
+        if (!name.startsWith(prefix) || !name.endsWith(suffix) || name.size() <= prefix.size() + suffix.size())
+            continue;
+        // Only "<prefix><process id>.partial": never a file of another target whose name starts alike.
+        bool isNumber = false;
+        name.mid(prefix.size(), name.size() - prefix.size() - suffix.size()).toLongLong(&isNumber);
+        if (isNumber && folder.remove(name))
+            ++removed;
+    }
+    return removed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /// A host file being written under its hidden temporary name (the name the
 /// survey import writes volumes under, temporaryVolumePath: "." + the target's
@@ -28,6 +29,12 @@ public:
     /// Removes the temporary files earlier imports of target left behind
     /// (any process id); returns how many were removed.
     static int removeStale(const QString& target);
+
+    /// The temporary files of imports in a folder, listed once for a run of
+    /// many targets ("." + file name + "." + digits + ".partial").
+    static QStringList staleFiles(const QString& folder);
+    /// removeStale for a target of that folder, from its staleFiles list.
+    static int removeStale(const QString& target, const QStringList& staleFiles);
 
 private:
     QString m_target;

@@ -225,15 +225,25 @@ bool ZRFaultStickFile::write(const QString& path, const QStringList& names, cons
     const StickHeaderObject object(names, sticks, isTime, crs);
     if (!ZRObjectHeader::writeObjectHeader(path, QList<const ZRObjectSerialization*>{&object}, ReservedSize))
         return failed(QStringLiteral("Error when opening in Write mode file : %1").arg(path));
-    const qint64 dataOffset = ZRObjectHeader::dataOffset(path);
 
+    // The data offset as the header container gives it, read back through the handle the body is written with.
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ZRLongPath::systemBytes(path).constData(), "r+b"));
+    qint64 dataOffset = -1;
+    if (file) {
+        QByteArray block(ZRObjectHeader::GlobalHeaderSize, '\0');
+        if (std::fread(block.data(), 1, std::size_t(block.size()), file.get()) == std::size_t(block.size())) {
+            const int end = block.indexOf('\0');
+            QDomDocument globalHeader;
+            if (globalHeader.setContent(end >= 0 ? block.left(end) : block))
+                dataOffset = ZRObjectHeader::dataOffset(globalHeader.documentElement());
+        }
+    }
     std::vector<char> body;
     try {
         body.resize(std::size_t(bodyBytes));
     } catch (const std::bad_alloc&) {
         body.clear();
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ZRLongPath::systemBytes(path).constData(), "r+b"));
     bool ok = dataOffset >= 0 && file && (bodyBytes == 0 || !body.empty());
     if (ok) {
         char* out = body.data();
