@@ -3,7 +3,11 @@
 #include "zrcatalogueselection.h"
 #include "zreventbus.h"
 #include "zrexchangeui.h"
+#include "zrfaultimport.h"
+#include "zrhorizonimport.h"
 #include "zropenworksexchangedialog.h"
+#include "zropenworksfaultmodel.h"
+#include "zropenworkshorizonmodel.h"
 #include "zropenworksprojectbrowser.h"
 #include "zropenworkssession.h"
 #include "zropenworkssurveymodel.h"
@@ -68,14 +72,28 @@ int importWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
     return notAvailable(dialog, QStringLiteral("Well import"));
 }
 
-int importFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int importFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Fault import"));
+    ZROpenworksProjectBrowser* browser = dialog.projectBrowser();
+    if (!browser || !browser->faultModel())
+        return 0;
+    const ZROpenworksFaultModel& catalogue = *browser->faultModel();
+    const QVector<FaultImportRequest> requests =
+        faultImportRequestsFromRows(catalogue, selectedSourceRows(selection, catalogue));
+    return runReported(dialog, QStringLiteral("import-faults"), requests.size(),
+                       [&](const ZRExchangeContext& context) { return importFaults(context, requests); });
 }
 
-int importHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int importHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Horizon import"));
+    ZROpenworksProjectBrowser* browser = dialog.projectBrowser();
+    if (!browser || !browser->horizonModel())
+        return 0;
+    const ZROpenworksHorizonModel& catalogue = *browser->horizonModel();
+    const QVector<HorizonImportRequest> requests =
+        horizonImportRequestsFromRows(catalogue, selectedSourceRows(selection, catalogue));
+    return runReported(dialog, QStringLiteral("import-horizons"), requests.size(),
+                       [&](const ZRExchangeContext& context) { return importHorizons(context, requests); });
 }
 
 int exportVolumes(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)

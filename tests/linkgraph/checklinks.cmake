@@ -21,6 +21,8 @@ set(rules
   "hostcore|Qt5::Widgets"
   "zr3dobject|owdevkit"
   "zr3dobject|Qt5::Widgets"
+  "faults|owdevkit"
+  "faults|Qt5::Widgets"
   "welldatabase|owdevkit"
   "welldatabase|Qt5::Widgets")
 set(checked "")

@@ -1,6 +1,8 @@
 #include "zrheadlesscommand.h"
 
 #include "zrheadlessoutput.h"
+#include "zrimportfaultscommand.h"
+#include "zrimporthorizonscommand.h"
 #include "zrimportsurveyscommand.h"
 #include "zrverifycommand.h"
 
@@ -9,6 +11,8 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
     std::vector<std::unique_ptr<ZRHeadlessCommand>> commands;
     commands.push_back(std::make_unique<ZRImportSurveysCommand>());
     commands.push_back(std::make_unique<ZRVerifyCommand>());
+    commands.push_back(std::make_unique<ZRImportHorizonsCommand>());
+    commands.push_back(std::make_unique<ZRImportFaultsCommand>());
     return commands;
 }
 

@@ -150,6 +150,14 @@ void ZRHeadlessRun::printPlan() const
                                  ? QStringLiteral(", recorded as ") + entry.value(QStringLiteral("hostUnit")).toString()
                                  : QString());
         }
+        for (const QJsonValue& file : item.target.value(QStringLiteral("files")).toArray()) {
+            const QJsonObject entry = file.toObject();
+            line += QStringLiteral("\n      survey %1 -> %2 [%3, %4]")
+                        .arg(entry.value(QStringLiteral("survey")).toString(),
+                             entry.value(QStringLiteral("path")).toString(),
+                             entry.value(QStringLiteral("action")).toString(),
+                             entry.value(QStringLiteral("outcome")).toString());
+        }
         if (item.geometry.contains(QStringLiteral("dimx")))
             line += QStringLiteral("\n      grid %1 x %2 x %3")
                         .arg(item.geometry.value(QStringLiteral("dimx")).toInt())
@@ -179,6 +187,22 @@ int ZRHeadlessRun::finish(int requested, int transferred, const QString& noun)
                     .arg(failedTraces, 0, 'f', 0)
                     .arg(item.counts.value(QStringLiteral("traces")).toDouble(), 0, 'f', 0));
         }
+        // Parts that failed inside an item that still counts (surveys of a
+        // horizon, segments of a fault), and items counted without a file.
+        const double failedSurveys = item.counts.value(QStringLiteral("failedSurveys")).toDouble();
+        const double failedSegments = item.counts.value(QStringLiteral("failedSegments")).toDouble();
+        if (failedSurveys > 0)
+            ZRHeadlessOutput::message(QStringLiteral("note: %1: %2 of %3 surveys could not be imported.")
+                                          .arg(item.sourceName)
+                                          .arg(failedSurveys, 0, 'f', 0)
+                                          .arg(item.counts.value(QStringLiteral("surveys")).toDouble(), 0, 'f', 0));
+        if (failedSegments > 0)
+            ZRHeadlessOutput::message(QStringLiteral("note: %1: %2 of %3 segments could not be read and were left out.")
+                                          .arg(item.sourceName)
+                                          .arg(failedSegments, 0, 'f', 0)
+                                          .arg(item.counts.value(QStringLiteral("segments")).toDouble(), 0, 'f', 0));
+        if (failedTraces <= 0 && (failedSurveys > 0 || failedSegments > 0 || item.outcome == ZRTransferReport::Failed))
+            ++failedItems;
     }
     if (isDryRun())
         printPlan();

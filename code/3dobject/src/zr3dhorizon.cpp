@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the horizon body is written in the machine's byte order");
 
@@ -34,39 +35,45 @@ void reportFileError(const QString& text)
     ZREventBus::sendMessage(eDrawFileError, text, false);
 }
 
-/// Buffered little-endian writer on an open file.
+/// Buffered little-endian writer on an open file (writes in blocks of 4 MiB).
 class BodyWriter
 {
 public:
-    explicit BodyWriter(QFile& file) : m_file(file) {}
+    explicit BodyWriter(QFile& file) : m_file(file), m_buffer(std::size_t(4) << 20) {}
 
     template <typename T>
     void put(T value)
     {
-        char bytes[sizeof(T)];
-        std::memcpy(bytes, &value, sizeof(T));
-        m_buffer.append(bytes, int(sizeof(T)));
-        if (m_buffer.size() >= (1 << 20))
-            flush();
+        reserve(sizeof(T));
+        std::memcpy(m_buffer.data() + m_used, &value, sizeof(T));
+        m_used += sizeof(T);
     }
     void putPoint(const core::vec3& point)
     {
-        put(point.x);
-        put(point.y);
-        put(point.z);
+        const double values[3] = {point.x, point.y, point.z};
+        reserve(sizeof values);
+        std::memcpy(m_buffer.data() + m_used, values, sizeof values);
+        m_used += sizeof values;
     }
     bool flush()
     {
-        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+        if (m_used > 0 && m_file.write(m_buffer.data(), qint64(m_used)) != qint64(m_used))
             m_ok = false;
-        m_buffer.clear();
+        m_used = 0;
         return m_ok;
     }
     bool ok() const { return m_ok; }
 
 private:
+    void reserve(std::size_t bytes)
+    {
+        if (m_used + bytes > m_buffer.size())
+            flush();
+    }
+
     QFile& m_file;
-    QByteArray m_buffer;
+    std::vector<char> m_buffer;
+    std::size_t m_used = 0;
     bool m_ok = true;
 };
 
@@ -229,35 +236,66 @@ bool ZR3DHorizon::allocateGrid(int width, int height)
     return true;
 }
 
-void ZR3DHorizon::placePoints(const std::vector<core::vec3>& points)
+void ZR3DHorizon::placePoints(const core::vec3* points, std::size_t count)
 {
-    const georef::Matrix4& toBloc = m_geometry.fromWorldToBlocMatrix();
+    // Rows 0, 2 and 3 of the world-to-grid matrix, as Matrix4::map computes
+    // them; an affine matrix (w = 1) needs no division, which changes nothing.
+    const georef::Matrix4& m = m_geometry.fromWorldToBlocMatrix();
+    const double m00 = m(0, 0), m01 = m(0, 1), m02 = m(0, 2), m03 = m(0, 3);
+    const double m20 = m(2, 0), m21 = m(2, 1), m22 = m(2, 2), m23 = m(2, 3);
+    const bool affine = m(3, 0) == 0.0 && m(3, 1) == 0.0 && m(3, 2) == 0.0 && m(3, 3) == 1.0;
     const int width = m_grid.width();
     const int height = m_grid.height();
-    for (const core::vec3& point : points) {
-        const core::vec3 bloc = toBloc.map(point);
+    float* values = m_grid.data();
+    for (std::size_t n = 0; n < count; ++n) {
+        const core::vec3& point = points[n];
+        double q0 = m00 * point.x + m01 * point.y + m02 * point.z + m03;
+        double q2 = m20 * point.x + m21 * point.y + m22 * point.z + m23;
+        if (!affine) {
+            const double q3 = m(3, 0) * point.x + m(3, 1) * point.y + m(3, 2) * point.z + m(3, 3);
+            const double w = q3 != 0.0 ? q3 : 1.0;
+            q0 /= w;
+            q2 /= w;
+        }
         int i = 0;
         int j = 0;
-        if (!roundToIndex(bloc.x, &i) || !roundToIndex(bloc.z, &j))
+        if (!roundToIndex(q0, &i) || !roundToIndex(q2, &j))
             continue;
         if (i < 0 || i >= width || j < 0 || j >= height)
             continue;
-        if (m_grid.value(i, j) == NullValue)
-            m_grid.setValue(i, j, float(point.y));
+        float& node = values[std::size_t(j) * std::size_t(width) + std::size_t(i)];
+        if (node == NullValue)
+            node = float(point.y);
     }
 }
 
 bool ZR3DHorizon::buildFromPoints(const std::vector<core::vec3>& points, const georef::BlocSpace& geometry,
                                   int precision)
 {
+    if (!beginPoints(geometry, precision))
+        return false;
+    addPoints(points.data(), points.size());
+    finishPoints();
+    return true;
+}
+
+bool ZR3DHorizon::beginPoints(const georef::BlocSpace& geometry, int precision)
+{
     clear();
     m_geometry = geometry;
     setPrecision(precision);
-    if (!allocateGrid(std::max(0, geometry.dimx()), std::max(0, geometry.dimz())))
-        return false;
-    placePoints(points);
+    return allocateGrid(std::max(0, geometry.dimx()), std::max(0, geometry.dimz()));
+}
+
+void ZR3DHorizon::addPoints(const core::vec3* points, std::size_t count)
+{
+    if (!m_grid.isNull())
+        placePoints(points, count);
+}
+
+void ZR3DHorizon::finishPoints()
+{
     buildMesh();
-    return true;
 }
 
 core::vec3 ZR3DHorizon::worldPoint(int i, int j) const
@@ -313,6 +351,8 @@ void ZR3DHorizon::buildMesh()
     const std::vector<int> rows = latticePositions(height, m_precision);
     constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
     std::vector<std::uint32_t> index(columns.size() * rows.size(), none);
+    m_vertices.reserve(index.size());
+    m_triangles.reserve(2 * (columns.size() - 1) * (rows.size() - 1));
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < columns.size(); ++c)
             if (!isNull(m_grid.value(columns[c], rows[r]))) {
@@ -392,8 +432,6 @@ QDomElement ZR3DHorizon::toXml(QDomDocument& document) const
 
 bool ZR3DHorizon::write(const QString& path)
 {
-    const std::vector<core::vec3> points = worldPoints(1, 1);
-    const int controlPoints = controlPointCount();
     const bool data = withData();
 
     if (!ZRObjectHeader::writeObjectHeader(path, QList<const ZRObjectSerialization*>{this},
@@ -439,11 +477,26 @@ bool ZR3DHorizon::write(const QString& path)
         writer.put(polygon.boundingRectangle.width());
         writer.put(polygon.boundingRectangle.height());
     }
-    const bool pointsMatch = points.size() == std::size_t(controlPoints);
-    if (pointsMatch)
-        for (const core::vec3& point : points)
-            writer.putPoint(point);
-    if (data && pointsMatch)
+    // The world points (worldPoints(1, 1)), node by node without holding them
+    // all; with an affine matrix w is 1 and worldPoint's division changes nothing.
+    const georef::Matrix4& m = m_geometry.fromBlocToWorldMatrix();
+    const bool affine = m(3, 0) == 0.0 && m(3, 2) == 0.0 && m(3, 3) == 1.0;
+    const int width = m_grid.width();
+    for (int j = 0; j < m_grid.height(); ++j) {
+        const float* row = m_grid.data() + std::size_t(j) * std::size_t(width);
+        const double fj = j;
+        for (int i = 0; i < width; ++i) {
+            if (isNull(row[i]))
+                continue;
+            if (!affine) {
+                writer.putPoint(worldPoint(i, j));
+                continue;
+            }
+            const double fi = i;
+            writer.putPoint({m(0, 0) * fi + m(0, 2) * fj + m(0, 3), double(row[i]), m(2, 0) * fi + m(2, 2) * fj + m(2, 3)});
+        }
+    }
+    if (data)
         for (float value : m_data)
             writer.put(value);
     if (!writer.flush() || !file.flush()) {
@@ -451,7 +504,7 @@ bool ZR3DHorizon::write(const QString& path)
         return false;
     }
     file.close();
-    return pointsMatch;
+    return true;
 }
 
 bool ZR3DHorizon::readHeader(const QDomElement& element, const QString& path, HorizonCounts* counts)
@@ -627,7 +680,7 @@ bool ZR3DHorizon::load(const QString& path)
         clear();
         return false;
     }
-    placePoints(points);
+    placePoints(points.data(), points.size());
     m_pickedPoints = std::move(picked);
     m_pointPolygons = std::move(polygons);
     m_data = std::move(data);

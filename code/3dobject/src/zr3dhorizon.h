@@ -92,6 +92,15 @@ public:
     bool buildFromPoints(const std::vector<core::vec3>& points, const georef::BlocSpace& geometry,
                          int precision = DefaultPrecision);
 
+    /// buildFromPoints in parts, for point lists too large to hold at once:
+    /// beginPoints keeps the geometry and allocates the grid (false as
+    /// buildFromPoints), addPoints places one part of the list, finishPoints
+    /// builds the mesh. Parts added in list order give the horizon that
+    /// buildFromPoints gives for the whole list.
+    bool beginPoints(const georef::BlocSpace& geometry, int precision = DefaultPrecision);
+    void addPoints(const core::vec3* points, std::size_t count);
+    void finishPoints();
+
     /// The non-null nodes, row-major, every columnStep-th column of every
     /// rowStep-th row, as map points.
     std::vector<core::vec3> worldPoints(int columnStep = 1, int rowStep = 1) const;
@@ -110,6 +119,8 @@ public:
     bool load(const QString& path);
 
     const georef::BlocSpace& geometry() const { return m_geometry; }
+    /// Gives the grid geometry a coordinate reference.
+    void setCrs(const georef::Crs& crs) { m_geometry.setCrs(crs); }
     const ZRImage& valueGrid() const { return m_grid; }
     int width() const { return m_grid.width(); }
     int height() const { return m_grid.height(); }
@@ -150,7 +161,7 @@ public:
 private:
     void clear();
     bool allocateGrid(int width, int height);
-    void placePoints(const std::vector<core::vec3>& points);
+    void placePoints(const core::vec3* points, std::size_t count);
     bool readHeader(const QDomElement& element, const QString& path, struct HorizonCounts* counts);
 
     georef::BlocSpace m_geometry;

@@ -98,6 +98,31 @@ int convertSurveyCornersToMetres(SurveyGeometry& survey)
     return 0;
 }
 
+int surveyCornerFactorsToMetres(std::array<double, 8>* factors, std::array<int, 8>* units)
+{
+    for (int field = 20; field <= 27; ++field) {
+        int unit = 0;
+        int status = gdiGetMeasSystemUnitIdForField(OW_MEAS_SESSION, GDI_CLASS_3D_SURVEY, field, &unit);
+        if (status != 0)
+            return status;
+        const int one = 1;
+        double factor = 1.0;
+        untConvert(unit, OW_UNIT_METERS, &one, &factor, &status);
+        if (status != 0)
+            return status;
+        (*factors)[std::size_t(field - 20)] = factor;
+        if (units)
+            (*units)[std::size_t(field - 20)] = unit;
+    }
+    return 0;
+}
+
+void scaleSurveyCorners(SurveyGeometry& survey, const std::array<double, 8>& factors)
+{
+    for (int field = 20; field <= 27; ++field)
+        *cornerOf(survey, field) *= factors[std::size_t(field - 20)];
+}
+
 int blocSpaceFromSurvey(const gdi3dSurvey_t& survey, int verticalSize, double zFirst, double zSecond, bool isTime,
                         BlocSpace* space)
 {

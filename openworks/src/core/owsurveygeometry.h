@@ -4,6 +4,8 @@
 
 #include "owdevkit.h"
 
+#include <array>
+
 namespace georef
 {
 
@@ -25,6 +27,17 @@ BlocSpace blocSpaceFromDataSet(const gdi3dSurvey_t& survey, const gdiSeismicData
 /// place, each from the unit the DevKit gives for its field. Returns 0, or the
 /// first failing DevKit status (the corners are then left partly converted).
 int convertSurveyCornersToMetres(SurveyGeometry& survey);
+
+/// What one unit of each corner field (20 to 27) of a class-574 record is in
+/// metres, as the DevKit converts it: the field's unit from
+/// gdiGetMeasSystemUnitIdForField, then untConvert of 1.0 from that unit into
+/// unit 1. factors[i] and units[i] (may be null) belong to field 20 + i.
+/// Returns 0, or the first failing DevKit status.
+int surveyCornerFactorsToMetres(std::array<double, 8>* factors, std::array<int, 8>* units = nullptr);
+
+/// Multiplies the survey's corner coordinates field by field (factors[i]
+/// belongs to field 20 + i).
+void scaleSurveyCorners(SurveyGeometry& survey, const std::array<double, 8>& factors);
 
 /// blocSpaceFromSurvey on a class-574 record, corners converted to metres
 /// first. Returns 0 with the bloc space in `space`, or the DevKit status.

@@ -1,4 +1,5 @@
 #include "demoseeder.h"
+#include "demointerpretationseeder.h"
 
 #include "owdevkit.h"
 #include "owsession.h"
@@ -133,6 +134,7 @@ bool DemoSeeder::seed(std::string* error)
          addDataSet(kSurveyA, "NS Depth", true, false, error) &&
          addDataSet(kSurveyB, "Dome Time Sparse", false, true, error);
     ok = ok && addHorizons(error) && addFaults(surveyA, error) && addSurfaces(error) && addWells(error);
+    ok = ok && DemoInterpretationSeeder(m_log).seed(error);
     if (!ok) {
         gdiRollback();
         return false;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -68,6 +69,16 @@ bool findCatalog(int horizonId, ProjectStore::Row* row)
         return false;
     row->rid = horizonId;
     return true;
+}
+
+/// A stored node is missing when it holds the quiet NaN that writes store
+/// (0x7fc00000, either sign); a NaN of any other bit pattern is a NaN value
+/// kept in the grid and reads back as NaN.
+bool isMissingNode(float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return (bits & 0x7fffffffu) == 0x7fc00000u;
 }
 
 int domainUnitType(const char* domain)
@@ -225,7 +236,9 @@ void hrzrw_(const int* gridId, const int* mode, int* status, const int* firstLin
             for (int trace = *firstTrace; trace <= *lastTrace; ++trace) {
                 const float value = grid.values[static_cast<size_t>(line - b.firstLine) * columns + (trace - b.firstTrace)];
                 buffer[static_cast<size_t>(line - *firstLine) * *rowLength + (trace - *firstTrace)] =
-                    std::isnan(value) ? null : static_cast<float>(value * factor);
+                    isMissingNode(value) ? null
+                    : std::isnan(value)  ? std::numeric_limits<float>::quiet_NaN()
+                                         : static_cast<float>(value * factor);
             }
         }
         *status = 0;

@@ -37,7 +37,7 @@ public:
         int lastLine = -1;
         int firstTrace = 0;
         int lastTrace = -1;
-        std::vector<float> values; // NaN: no value
+        std::vector<float> values; // the quiet NaN 0x7fc00000: no value; any other NaN: a NaN value
     };
 
     ProjectStore() = default;
