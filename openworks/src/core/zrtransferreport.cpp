@@ -3,6 +3,7 @@
 #include "blocspace.h"
 #include "zreventbus.h"
 #include "zrexchangecontext.h"
+#include "zrsha256.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -167,13 +168,7 @@ QJsonObject ZRTransferReport::fileEntry(const QString& path)
 
 QString ZRTransferReport::sha256OfFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file))
-        return QString();
-    return QString::fromLatin1(hash.result().toHex());
+    return ZRSha256::ofFile(path);
 }
 
 QJsonObject ZRTransferReport::unitEntry(const QString& quantity, int fromUnitId, const QString& fromUnit, int toUnitId,
