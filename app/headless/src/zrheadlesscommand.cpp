@@ -1,5 +1,6 @@
 #include "zrheadlesscommand.h"
 
+#include "zrexportvolumescommand.h"
 #include "zrheadlessoutput.h"
 #include "zrimportsurveyscommand.h"
 
@@ -7,6 +8,7 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
 {
     std::vector<std::unique_ptr<ZRHeadlessCommand>> commands;
     commands.push_back(std::make_unique<ZRImportSurveysCommand>());
+    commands.push_back(std::make_unique<ZRExportVolumesCommand>());
     return commands;
 }
 
