@@ -421,7 +421,10 @@ void TestVolumeExport::checkExport(const QString& surveyName, const QString& pat
             QCOMPARE(trace->delay, int(std::lround(verticalStart * verticalFactor)));
             QCOMPARE(trace->sampleInterval, int(std::lround(sampleInterval * verticalFactor * 1000.0)));
             for (int j = 0; j < volume.dimy; ++j) {
-                if (trace->samples[j] != volume.value(k, i, j) || file.sample(k, i, j) != volume.value(k, i, j))
+                const float expected = volume.value(k, i, j);
+                const float inFile = file.sample(k, i, j);
+                if (std::memcmp(&trace->samples[j], &expected, sizeof expected) != 0
+                    || std::memcmp(&inFile, &expected, sizeof expected) != 0)
                     QFAIL(qPrintable(QString("line %1 trace %2 sample %3: %4, volume %5")
                                          .arg(lineOf(k))
                                          .arg(traceOf(i))
@@ -467,6 +470,10 @@ void TestVolumeExport::segyEqualsTheVolume_data()
     SyntheticVolume shorts = base;
     shorts.dataSize = ZRBloc::SHORT_SIZE;
     QTest::newRow("16-bit samples") << shorts << true;
+    SyntheticVolume notANumber = base;
+    notANumber.withNotANumber = true;
+    notANumber.dimy = 13; // not a multiple of four
+    QTest::newRow("NaN samples") << notANumber << true;
     SyntheticVolume depth = base;
     depth.verticalUnit = Meter;
     depth.verticalStart = 500.0;

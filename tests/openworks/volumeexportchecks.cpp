@@ -22,6 +22,8 @@ float SyntheticVolume::value(int k, int i, int j) const
         return float((k * 37 + i * 11 + j * 3) % 2000 - 1000);
     if (withMissingValues && (k * 7 + i * 3 + j) % 29 == 0)
         return -9999.0f;
+    if (withNotANumber && (k * 5 + i * 2 + j) % 31 == 3)
+        return std::numeric_limits<float>::quiet_NaN();
     return float(std::sin(0.05 * j + 0.3 * i) * std::cos(0.2 * k + 0.01 * j) * 1000.0 + 0.125 * k);
 }
 
@@ -39,7 +41,7 @@ void SyntheticVolume::valueRange(double* minimum, double* maximum) const
         for (int i = 0; i < dimx; ++i)
             for (int j = 0; j < dimy; ++j) {
                 const float v = value(k, i, j);
-                if (v == -9999.0f && dataSize == ZRBloc::FLOAT_SIZE)
+                if (std::isnan(v) || (v == -9999.0f && dataSize == ZRBloc::FLOAT_SIZE))
                     continue;
                 *minimum = std::min(*minimum, double(v));
                 *maximum = std::max(*maximum, double(v));

@@ -35,6 +35,7 @@ struct SyntheticVolume
     int dataSize = 0;         ///< ZRBloc::DataSize (0 float, 1 short)
     bool transposed = true;   ///< frames stored trace by trace
     bool withMissingValues = true; ///< a few samples are -9999
+    bool withNotANumber = false;   ///< a few samples are NaN (floats only)
 
     float value(int k, int i, int j) const;
     double lineNumber(int k) const { return firstLine + k * lineStep; }

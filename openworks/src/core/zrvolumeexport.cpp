@@ -31,6 +31,10 @@
 #include <new>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 
@@ -95,22 +99,40 @@ bool skipsMissingValues(ZRBloc::DataSize dataSize)
 void widenRange(const float* values, size_t count, bool skipMissing, float* minimum, float* maximum)
 {
     const float infinity = std::numeric_limits<float>::infinity();
+    size_t i = 0;
     float low = *minimum;
     float high = *maximum;
-    if (skipMissing) {
-        for (size_t i = 0; i < count; ++i) {
-            const float value = values[i];
-            const bool counts = value == value && value != MissingValue;
-            low = std::min(low, counts ? value : infinity);
-            high = std::max(high, counts ? value : -infinity);
+#if defined(__SSE2__)
+    // Four lanes at a time: a NaN sample loses every comparison (min and max
+    // keep their second operand then), a missing one is made +inf / -inf first.
+    __m128 lows = _mm_set1_ps(low);
+    __m128 highs = _mm_set1_ps(high);
+    const __m128 missing = _mm_set1_ps(MissingValue);
+    const __m128 plus = _mm_set1_ps(infinity);
+    const __m128 minus = _mm_set1_ps(-infinity);
+    for (; i + 4 <= count; i += 4) {
+        const __m128 value = _mm_loadu_ps(values + i);
+        if (skipMissing) {
+            const __m128 isMissing = _mm_cmpeq_ps(value, missing);
+            lows = _mm_min_ps(_mm_or_ps(_mm_and_ps(isMissing, plus), _mm_andnot_ps(isMissing, value)), lows);
+            highs = _mm_max_ps(_mm_or_ps(_mm_and_ps(isMissing, minus), _mm_andnot_ps(isMissing, value)), highs);
+        } else {
+            lows = _mm_min_ps(value, lows);
+            highs = _mm_max_ps(value, highs);
         }
-    } else {
-        for (size_t i = 0; i < count; ++i) {
-            const float value = values[i];
-            const bool counts = value == value;
-            low = std::min(low, counts ? value : infinity);
-            high = std::max(high, counts ? value : -infinity);
-        }
+    }
+    float lanes[4];
+    _mm_storeu_ps(lanes, lows);
+    low = std::min({low, lanes[0], lanes[1], lanes[2], lanes[3]});
+    _mm_storeu_ps(lanes, highs);
+    high = std::max({high, lanes[0], lanes[1], lanes[2], lanes[3]});
+#endif
+    for (; i < count; ++i) {
+        const float value = values[i];
+        if (value != value || (skipMissing && value == MissingValue))
+            continue;
+        low = value < low ? value : low;
+        high = value > high ? value : high;
     }
     *minimum = low;
     *maximum = high;
