@@ -28,6 +28,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -193,10 +196,20 @@ struct ChildResult
     bool ok = false;
     double peakMiB = 0.0;
     double beforeMiB = 0.0;
+    double cpuSeconds = 0.0; ///< user + system time of the child
 };
+
+double childrenCpuSeconds()
+{
+    struct rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
 
 ChildResult runChild(const QStringList& arguments)
 {
+    const double cpuBefore = childrenCpuSeconds();
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QCoreApplication::applicationFilePath(), arguments);
@@ -207,6 +220,7 @@ ChildResult runChild(const QStringList& arguments)
     if (fields.size() != 2)
         return result;
     result.ok = true;
+    result.cpuSeconds = childrenCpuSeconds() - cpuBefore;
     result.peakMiB = fields[0].toDouble() / double(1 << 20);
     result.beforeMiB = fields[1].toDouble() / double(1 << 20);
     return result;
@@ -324,6 +338,7 @@ int main(int argc, char** argv)
     readWholeFile(volumePath);
 
     ChildResult oursPeak, baselinePeak;
+    std::vector<double> oursCpu, baselineCpu;
     bool failed = false;
     const auto keepPeak = [](ChildResult& kept, const ChildResult& run) {
         if (run.ok && run.peakMiB - run.beforeMiB > kept.peakMiB - kept.beforeMiB)
@@ -335,11 +350,13 @@ int main(int argc, char** argv)
             const ChildResult run = runChild({"--ours", QString::fromStdString(home), hostPath, volumePath});
             failed = failed || !run.ok;
             keepPeak(oursPeak, run);
+            oursCpu.push_back(run.cpuSeconds);
         },
         [&] {
             const ChildResult run = runChild({"--baseline", volumePath, baselinePath});
             failed = failed || !run.ok;
             keepPeak(baselinePeak, run);
+            baselineCpu.push_back(run.cpuSeconds);
         },
         [&] {
             if (!removeExport())
@@ -360,6 +377,12 @@ int main(int argc, char** argv)
     }
     std::printf("samples equal to the baseline's: yes\n");
     bench::reportRounds(rounds, 2.0);
+    const auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values.empty() ? 0.0 : values[values.size() / 2];
+    };
+    std::printf("processor time (user + system, median of the rounds): ours %.3f s, baseline %.3f s, ratio %.2f\n",
+                median(oursCpu), median(baselineCpu), median(baselineCpu) / std::max(1e-9, median(oursCpu)));
     const double frameMiB = double(frameBytes) / double(1 << 20);
     const double limitMiB = 2.0 * frameMiB + 32.0;
     bench::report("volume export peak resident memory", oursPeak.peakMiB, "MiB");
