@@ -5,8 +5,8 @@
 // traces with segyio, one header call and one trace call per trace. Ours and
 // the baseline run alternately over several rounds, each run in a child
 // process of this program so that its peak memory is its own; the volume is
-// in the page cache (read once before timing). The SEG-Y samples of the two
-// are compared at the end.
+// in the page cache (read once before timing) and the file system is synced
+// before each run. The SEG-Y samples of the two are compared at the end.
 
 #include "benchsupport.h"
 #include "owdevkit.h"
@@ -29,6 +29,7 @@
 #include <QProcess>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -362,6 +363,8 @@ int main(int argc, char** argv)
             if (!removeExport())
                 failed = true;
             QFile::remove(baselinePath);
+            // Each run starts without the dirty pages of the one before.
+            ::sync();
         });
     if (failed) {
         std::fprintf(stderr, "a run failed\n");
