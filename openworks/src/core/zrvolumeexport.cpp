@@ -27,8 +27,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <limits>
 #include <new>
+#include <system_error>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -138,48 +140,121 @@ void widenRange(const float* values, size_t count, bool skipMissing, float* mini
     *maximum = high;
 }
 
-/// The frames of a volume in trace order (dimx traces of dimy samples). A
-/// float volume stored trace by trace is read as it is stored; any other one
-/// is read as an image (readFrame) and transposed. Holds one frame (plus the
-/// image for the second kind).
+/// The frames of a volume in trace order (dimx traces of dimy samples), asked
+/// for in order, each widening a value range. A float volume stored trace by
+/// trace is read as it is stored, the next frame on a worker thread while the
+/// caller writes the current one (two frames held); any other volume is read
+/// as an image (readFrame) and transposed on the calling thread (the frame and
+/// its image held).
 class TraceFrames
 {
 public:
-    explicit TraceFrames(const ZRSeismicBloc& volume)
+    TraceFrames(const ZRSeismicBloc& volume, bool skipMissing)
         : m_volume(volume)
         , m_direct(volume.dataSize() == ZRBloc::FLOAT_SIZE && volume.isStoredTransposed())
+        , m_skipMissing(skipMissing)
     {
     }
+    ~TraceFrames() { waitForPending(); }
+    TraceFrames(const TraceFrames&) = delete;
+    TraceFrames& operator=(const TraceFrames&) = delete;
 
-    /// False when the memory for a frame is missing.
+    /// False when the memory for the frames is missing.
     bool allocate()
     {
+        const size_t samples = size_t(m_volume.dimx()) * size_t(m_volume.dimy());
         try {
-            m_traces.resize(size_t(m_volume.dimx()) * size_t(m_volume.dimy()));
+            m_buffers[0].resize(samples);
+            if (m_direct && m_volume.dimz() > 1)
+                m_buffers[1].resize(samples);
         } catch (const std::bad_alloc&) {
             return false;
         }
         return m_direct || m_image.allocate(m_volume.dimx(), m_volume.dimy());
     }
 
-    /// Frame k, or null when it cannot be read (the volume has said why).
-    const float* frame(int k)
+    /// Frame k (after frame k - 1), or null when it cannot be read (the volume
+    /// has said why). Widens [*minimum, *maximum] by its samples.
+    const float* frame(int k, float* minimum, float* maximum)
     {
-        if (m_direct)
-            return m_volume.readRawFrame(k, m_traces.data()) ? m_traces.data() : nullptr;
-        if (!m_volume.readFrame(k, m_image))
+        if (!m_direct) {
+            if (!m_volume.readFrame(k, m_image))
+                return nullptr;
+            ZRFrameTransposer::transposeFloats(m_image.data(), m_buffers[0].data(), m_volume.dimy(),
+                                               m_volume.dimx());
+            widenRange(m_buffers[0].data(), m_buffers[0].size(), m_skipMissing, minimum, maximum);
+            return m_buffers[0].data();
+        }
+        Read read;
+        int buffer = 0;
+        if (m_pendingFrame == k && m_pending.valid()) {
+            read = m_pending.get();
+            buffer = m_pendingBuffer;
+        } else {
+            waitForPending();
+            buffer = m_current == 0 ? 1 : 0;
+            if (m_buffers[buffer].empty())
+                buffer = 0;
+            read = readInto(k, buffer);
+        }
+        m_pendingFrame = -1;
+        m_current = buffer;
+        if (k + 1 < m_volume.dimz() && !m_buffers[1].empty())
+            startReading(k + 1, buffer == 0 ? 1 : 0);
+        if (!read.ok)
             return nullptr;
-        ZRFrameTransposer::transposeFloats(m_image.data(), m_traces.data(), m_volume.dimy(), m_volume.dimx());
-        return m_traces.data();
+        *minimum = std::min(*minimum, read.minimum);
+        *maximum = std::max(*maximum, read.maximum);
+        return m_buffers[buffer].data();
     }
 
     bool readsAsStored() const { return m_direct; }
 
 private:
+    struct Read
+    {
+        bool ok = false;
+        float minimum = std::numeric_limits<float>::infinity();
+        float maximum = -std::numeric_limits<float>::infinity();
+    };
+
+    Read readInto(int k, int buffer)
+    {
+        Read read;
+        std::vector<float>& traces = m_buffers[buffer];
+        read.ok = m_volume.readRawFrame(k, traces.data());
+        if (read.ok)
+            widenRange(traces.data(), traces.size(), m_skipMissing, &read.minimum, &read.maximum);
+        return read;
+    }
+
+    void startReading(int k, int buffer)
+    {
+        try {
+            m_pending = std::async(std::launch::async, [this, k, buffer] { return readInto(k, buffer); });
+            m_pendingFrame = k;
+            m_pendingBuffer = buffer;
+        } catch (const std::system_error&) {
+            // No thread to spare: the frame is read when it is asked for.
+            m_pendingFrame = -1;
+        }
+    }
+
+    void waitForPending()
+    {
+        if (m_pending.valid())
+            m_pending.wait();
+    }
+
     const ZRSeismicBloc& m_volume;
     bool m_direct;
-    std::vector<float> m_traces;
+    bool m_skipMissing;
+    std::vector<float> m_buffers[2];
     ZRImage m_image;
+    std::future<Read> m_pending;
+    int m_pendingFrame = -1;
+    int m_pendingBuffer = 0;
+    int m_current = 1;
 };
 
 /// Everything one volume export makes in OpenWorks, given back or undone on
@@ -798,10 +873,9 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
     }
 
     // The frames, one trace per dm3dtr_ call, straight from the frame in trace order.
-    TraceFrames frames(*volume);
+    TraceFrames frames(*volume, skipsMissingValues(volume->dataSize()));
     if (!frames.allocate())
         return fail(errorWhileExporting(name, QStringLiteral("not enough memory for a frame")));
-    const bool skipMissing = skipsMissingValues(volume->dataSize());
     float minimum = std::numeric_limits<float>::infinity();
     float maximum = -std::numeric_limits<float>::infinity();
     const int firstSample = 1;
@@ -817,10 +891,9 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
             cancelled = true;
             break;
         }
-        const float* traces = frames.frame(k);
+        const float* traces = frames.frame(k, &minimum, &maximum);
         if (!traces)
             return fail(errorWhileExporting(name, QStringLiteral("frame %1 of the volume cannot be read").arg(k)));
-        widenRange(traces, size_t(dimx) * size_t(dimy), skipMissing, &minimum, &maximum);
         const int y = controlBlock.firstY + k;
         for (int t = 0; t < dimx; ++t) {
             const int x = controlBlock.firstX + t;
