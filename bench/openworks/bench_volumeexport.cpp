@@ -94,8 +94,7 @@ void readWholeFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return;
     std::vector<char> block(8 << 20);
-    while (file.read(block.data(), qint64(block.size())) > 0) {
-    }
+    while (file.read(block.data(), qint64(block.size())) > 0) { }
 }
 
 void printPeak(const std::uint64_t before)
@@ -179,10 +178,9 @@ int runBaseline(const QStringList& arguments)
             std::memcpy(trace.data(), traces.data() + size_t(t) * size_t(dimy), size_t(dimy) * sizeof(float));
             segy_from_native(SEGY_IEEE_FLOAT_4_BYTE, dimy, trace.data());
             ok = segy_write_traceheader(fp, index, header, SEGY_TEXT_HEADER_SIZE + SEGY_BINARY_HEADER_SIZE, traceBytes)
-                     == SEGY_OK
-                 && segy_writetrace(fp, index, trace.data(), SEGY_TEXT_HEADER_SIZE + SEGY_BINARY_HEADER_SIZE,
-                                    traceBytes)
-                        == SEGY_OK;
+                    == SEGY_OK
+                && segy_writetrace(fp, index, trace.data(), SEGY_TEXT_HEADER_SIZE + SEGY_BINARY_HEADER_SIZE, traceBytes)
+                    == SEGY_OK;
         }
     }
     ok = segy_close(fp) == SEGY_OK && ok;
@@ -202,10 +200,12 @@ struct ChildResult
 
 double childrenCpuSeconds()
 {
-    struct rusage usage{};
+    struct rusage usage
+    {
+    };
     getrusage(RUSAGE_CHILDREN, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
 ChildResult runChild(const QStringList& arguments)
@@ -273,13 +273,13 @@ bool sameSamples(const QString& first, const QString& second)
         same = same && segy_traces(a, &traces, trace0, samples * 4) == SEGY_OK;
         char other[SEGY_BINARY_HEADER_SIZE];
         same = same && segy_binheader(b, other) == SEGY_OK && segy_samples(other) == samples
-               && segy_traces(b, &otherTraces, segy_trace0(other), samples * 4) == SEGY_OK && traces == otherTraces;
+            && segy_traces(b, &otherTraces, segy_trace0(other), samples * 4) == SEGY_OK && traces == otherTraces;
     }
     std::vector<float> x(size_t(std::max(1, samples))), y(x.size());
     for (int i = 0; same && i < traces; ++i) {
         same = segy_readtrace(a, i, x.data(), trace0, samples * 4) == SEGY_OK
-               && segy_readtrace(b, i, y.data(), trace0, samples * 4) == SEGY_OK
-               && std::memcmp(x.data(), y.data(), x.size() * sizeof(float)) == 0;
+            && segy_readtrace(b, i, y.data(), trace0, samples * 4) == SEGY_OK
+            && std::memcmp(x.data(), y.data(), x.size() * sizeof(float)) == 0;
     }
     if (a)
         segy_close(a);

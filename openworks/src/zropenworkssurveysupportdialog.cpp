@@ -95,7 +95,8 @@ ZROpenworksSurveySupportDialog::ZROpenworksSurveySupportDialog(int mode, const Z
     const QIcon itemIcon = namedIcon(mode == 1 ? QStringLiteral("faultpicking") : QStringLiteral("horizon_base"));
     for (const QModelIndex& item : items) {
         auto* reference = new ZROpenworksSurveyReferenceWidget(item, itemIcon, itemsWidget);
-        connect(reference, &ZROpenworksSurveyReferenceWidget::newDrop, this, &ZROpenworksSurveySupportDialog::onNewDrop);
+        connect(reference, &ZROpenworksSurveyReferenceWidget::newDrop, this,
+                &ZROpenworksSurveySupportDialog::onNewDrop);
         if (m_applyToAll)
             connect(m_applyToAll, &ZROpenworksApplyToAllWidget::surveyDropped, reference,
                     &ZROpenworksSurveyReferenceWidget::globalSurveySelected);
@@ -177,9 +178,12 @@ QWidget* ZROpenworksSurveySupportDialog::buildSurveyPage(QAbstractItemModel* ope
     m_noSurveysLabel = new QLabel(QStringLiteral("No surveys available."), page);
     m_noSurveysLabel->setAlignment(Qt::AlignCenter);
     connect(m_searchEdit, &QLineEdit::textChanged, m_surveyProxy, &QSortFilterProxyModel::setFilterFixedString);
-    connect(m_surveyProxy, &QAbstractItemModel::rowsInserted, this, &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
-    connect(m_surveyProxy, &QAbstractItemModel::rowsRemoved, this, &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
-    connect(m_surveyProxy, &QAbstractItemModel::modelReset, this, &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
+    connect(m_surveyProxy, &QAbstractItemModel::rowsInserted, this,
+            &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
+    connect(m_surveyProxy, &QAbstractItemModel::rowsRemoved, this,
+            &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
+    connect(m_surveyProxy, &QAbstractItemModel::modelReset, this,
+            &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
     connect(m_surveyProxy, &QAbstractItemModel::layoutChanged, this,
             &ZROpenworksSurveySupportDialog::updateNoSurveysLabel);
     auto* layout = new QVBoxLayout(page);

@@ -35,8 +35,8 @@ SurveyDrop SurveyDrop::fromMimeData(const QMimeData* data)
 bool SurveyDrop::canDecode(const QMimeData* data)
 {
     return data
-           && (data->hasFormat(ZRProjectBrowserModel::MimeType)
-               || data->hasFormat(QString::fromLatin1(ZROpenworksTableView::MimeType)));
+        && (data->hasFormat(ZRProjectBrowserModel::MimeType)
+            || data->hasFormat(QString::fromLatin1(ZROpenworksTableView::MimeType)));
 }
 
 QString SurveyDrop::displayText(const QString& survey, SurveyOrigin origin)

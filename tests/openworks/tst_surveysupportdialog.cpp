@@ -161,10 +161,10 @@ void TestSurveySupportDialog::layout()
     bool header = false;
     for (const QLabel* label : one->findChildren<QLabel*>())
         header = header
-                 || label->text()
-                        == "<b>In order to export these items to OpenWorks®, they must be associated with an "
-                           "OpenWorks® Survey. Please select a survey that already exists in OpenWorks®, or select "
-                           "one from the Velostrat project.<b>";
+            || label->text()
+                == "<b>In order to export these items to OpenWorks®, they must be associated with an "
+                   "OpenWorks® Survey. Please select a survey that already exists in OpenWorks®, or select "
+                   "one from the Velostrat project.<b>";
     QVERIFY(header);
 
     auto three = makeDialog(3, 1);
@@ -323,10 +323,12 @@ void TestSurveySupportDialog::applyToAllThenOneReplaced()
     dialog->referenceWidgets()[1]->takeDrop(openWorksSurvey("North Sea 3D").get());
     const auto associations = dialog->associations();
     QCOMPARE(associations.size(), 3);
-    QCOMPARE(associations.value(m_horizons[0]), ZROpenworksSurveySupportDialog::Association(SurveyOrigin::HostVolume, path));
+    QCOMPARE(associations.value(m_horizons[0]),
+             ZROpenworksSurveySupportDialog::Association(SurveyOrigin::HostVolume, path));
     QCOMPARE(associations.value(m_horizons[1]),
              ZROpenworksSurveySupportDialog::Association(SurveyOrigin::OpenWorksSurvey, "North Sea 3D"));
-    QCOMPARE(associations.value(m_horizons[2]), ZROpenworksSurveySupportDialog::Association(SurveyOrigin::HostVolume, path));
+    QCOMPARE(associations.value(m_horizons[2]),
+             ZROpenworksSurveySupportDialog::Association(SurveyOrigin::HostVolume, path));
     QCOMPARE(all->lineEdit()->text(), QStringLiteral("Volume A"));
     QVERIFY(dialog->okButton()->isEnabled());
 }

@@ -81,7 +81,7 @@ public:
         {
         }
         void create(int id, int, const QString& title, int, bool) override { m_titles.insert(id, title); }
-        void initialize(int, int, const QString&) override {}
+        void initialize(int, int, const QString&) override { }
         void increment(int id, int step) override
         {
             if (m_titles.value(id) != m_factory->label)
@@ -182,8 +182,8 @@ void TestVolumeExport::initTestCase()
     m_dataFolder = districtDataFolderOf(m_home, ExchangeFixture::District);
     QVERIFY(QDir(m_dataFolder).exists());
     std::string error;
-    QVERIFY2(owsim::createProject(m_home.toStdString(), ExchangeFixture::District, "FEET", owsim::MeasurementSystem::Feet,
-                                  &error),
+    QVERIFY2(owsim::createProject(m_home.toStdString(), ExchangeFixture::District, "FEET",
+                                  owsim::MeasurementSystem::Feet, &error),
              error.c_str());
     m_session = std::make_unique<ZROpenworksSession>();
     QVERIFY(m_session->start());
@@ -365,10 +365,12 @@ void TestVolumeExport::checkExport(const QString& surveyName, const QString& pat
     QCOMPARE(survey.firstLine, lineOf(0));
     QCOMPARE(survey.lastLine, lineOf(volume.dimz - 1));
     double x = 0.0, y = 0.0;
-    const int cornerGrid[4][2] = {{0, 0}, {0, volume.dimz - 1}, {volume.dimx - 1, volume.dimz - 1}, {volume.dimx - 1, 0}};
+    const int cornerGrid[4][2] = {
+        {0, 0}, {0, volume.dimz - 1}, {volume.dimx - 1, volume.dimz - 1}, {volume.dimx - 1, 0}};
     for (int corner = 0; corner < 4; ++corner) {
         mapPosition(cornerGrid[corner][0], cornerGrid[corner][1], &x, &y);
-        QVERIFY2(closeEnough(survey.corner[2 * corner], x, 1e-12) && closeEnough(survey.corner[2 * corner + 1], y, 1e-12),
+        QVERIFY2(closeEnough(survey.corner[2 * corner], x, 1e-12)
+                     && closeEnough(survey.corner[2 * corner + 1], y, 1e-12),
                  qPrintable(QString("corner %1: (%2, %3), expected (%4, %5)")
                                 .arg(20 + 2 * corner)
                                 .arg(survey.corner[2 * corner], 0, 'g', 17)
@@ -393,8 +395,10 @@ void TestVolumeExport::checkExport(const QString& surveyName, const QString& pat
     QVERIFY(closeEnough(dataSet.verticalStart, verticalStart * verticalFactor, 1e-12));
     QVERIFY(closeEnough(dataSet.sampleInterval, sampleInterval * verticalFactor, 1e-12));
     QCOMPARE(owText(dataSet.domain), isTime ? QStringLiteral("TIME") : QStringLiteral("DEPTH"));
-    QCOMPARE(owText(dataSet.unit), isTime ? QStringLiteral("ms") : metresToProject == 1.0 ? QStringLiteral("m")
-                                                                                           : QStringLiteral("ft"));
+    QCOMPARE(owText(dataSet.unit),
+             isTime                       ? QStringLiteral("ms")
+                 : metresToProject == 1.0 ? QStringLiteral("m")
+                                          : QStringLiteral("ft"));
     double minimum = 0.0, maximum = 0.0;
     volume.valueRange(&minimum, &maximum);
     QCOMPARE(dataSet.dataMin, minimum);
@@ -432,8 +436,10 @@ void TestVolumeExport::checkExport(const QString& surveyName, const QString& pat
                                          .arg(trace->samples[j])
                                          .arg(file.sample(k, i, j))));
             }
-            const double tolerance =
-                0.51 * (trace->scalar < 0 ? 1.0 / -trace->scalar : trace->scalar > 0 ? trace->scalar : 1.0);
+            const double tolerance = 0.51
+                * (trace->scalar < 0       ? 1.0 / -trace->scalar
+                       : trace->scalar > 0 ? trace->scalar
+                                           : 1.0);
             mapPosition(i, k, &x, &y);
             QVERIFY2(std::fabs(trace->x() - x) <= tolerance && std::fabs(trace->y() - y) <= tolerance,
                      qPrintable(QString("CDP of line %1 trace %2: (%3, %4), expected (%5, %6)")
@@ -452,9 +458,9 @@ void TestVolumeExport::checkExport(const QString& surveyName, const QString& pat
     bool listed = false;
     for (int row = 0; row < m_catalogue->rowCount(); ++row)
         listed = listed
-                 || (m_catalogue->index(row, ZROpenworksSurveyModel::SurveyNameColumn).data().toString() == surveyName
-                     && m_catalogue->index(row, ZROpenworksSurveyModel::DataSetColumn).data().toString()
-                            == owText(dataSet.name));
+            || (m_catalogue->index(row, ZROpenworksSurveyModel::SurveyNameColumn).data().toString() == surveyName
+                && m_catalogue->index(row, ZROpenworksSurveyModel::DataSetColumn).data().toString()
+                    == owText(dataSet.name));
     QVERIFY(listed);
 }
 
@@ -615,8 +621,10 @@ void TestVolumeExport::feetProject()
     QVERIFY2(back.load(imported, &error), qPrintable(error));
     QCOMPARE(back.verticalUnit, QStringLiteral("Meter"));
     for (int m = 4; m < 8; ++m)
-        QVERIFY2(closeEnough(back.worldMatrix[m], original.worldMatrix[m]),
-                 qPrintable(QString("world matrix [%1]: %2, was %3").arg(m).arg(back.worldMatrix[m]).arg(original.worldMatrix[m])));
+        QVERIFY2(
+            closeEnough(back.worldMatrix[m], original.worldMatrix[m]),
+            qPrintable(
+                QString("world matrix [%1]: %2, was %3").arg(m).arg(back.worldMatrix[m]).arg(original.worldMatrix[m])));
     QCOMPARE(back.frameBytes(), original.frameBytes());
 }
 
@@ -654,9 +662,15 @@ void TestVolumeExport::compareHostVolumes(const QString& first, const QString& s
     QCOMPARE(b.verticalUnit, a.verticalUnit);
     for (int m = 0; m < 16; ++m) {
         QVERIFY2(closeEnough(b.worldMatrix[m], a.worldMatrix[m]),
-                 qPrintable(QString("world matrix [%1]: %2, was %3").arg(m).arg(b.worldMatrix[m], 0, 'g', 17).arg(a.worldMatrix[m], 0, 'g', 17)));
+                 qPrintable(QString("world matrix [%1]: %2, was %3")
+                                .arg(m)
+                                .arg(b.worldMatrix[m], 0, 'g', 17)
+                                .arg(a.worldMatrix[m], 0, 'g', 17)));
         QVERIFY2(closeEnough(b.surveyMatrix[m], a.surveyMatrix[m]),
-                 qPrintable(QString("survey matrix [%1]: %2, was %3").arg(m).arg(b.surveyMatrix[m], 0, 'g', 17).arg(a.surveyMatrix[m], 0, 'g', 17)));
+                 qPrintable(QString("survey matrix [%1]: %2, was %3")
+                                .arg(m)
+                                .arg(b.surveyMatrix[m], 0, 'g', 17)
+                                .arg(a.surveyMatrix[m], 0, 'g', 17)));
     }
     for (int k = 0; k < a.dimz; ++k)
         for (int i = 0; i < a.dimx; ++i)
@@ -664,7 +678,8 @@ void TestVolumeExport::compareHostVolumes(const QString& first, const QString& s
                 const float va = a.sample(k, i, j);
                 const float vb = b.sample(k, i, j);
                 if (std::memcmp(&va, &vb, sizeof va) != 0)
-                    QFAIL(qPrintable(QString("frame %1 trace %2 sample %3: %4, was %5").arg(k).arg(i).arg(j).arg(vb).arg(va)));
+                    QFAIL(qPrintable(
+                        QString("frame %1 trace %2 sample %3: %4, was %5").arg(k).arg(i).arg(j).arg(vb).arg(va)));
             }
 }
 
@@ -672,9 +687,12 @@ void TestVolumeExport::roundTripThroughOpenWorks_data()
 {
     QTest::addColumn<QString>("survey");
     QTest::addColumn<QString>("dataSet");
-    QTest::newRow("time, \"TRACE\" survey") << "North Sea 3D" << "NS Time Full";
-    QTest::newRow("depth") << "North Sea 3D" << "NS Depth";
-    QTest::newRow("\"LINE\" survey, lines descending, sparse") << "Dome Ridge 3D" << "Dome Time Sparse";
+    QTest::newRow("time, \"TRACE\" survey") << "North Sea 3D"
+                                            << "NS Time Full";
+    QTest::newRow("depth") << "North Sea 3D"
+                           << "NS Depth";
+    QTest::newRow("\"LINE\" survey, lines descending, sparse") << "Dome Ridge 3D"
+                                                               << "Dome Time Sparse";
 }
 
 void TestVolumeExport::roundTripThroughOpenWorks()
@@ -722,12 +740,16 @@ void TestVolumeExport::names_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("survey");
     QTest::addColumn<QString>("dataSet");
-    QTest::newRow("underscores") << "my_volume_2" << "my volume 2" << "my volume 2_1";
+    QTest::newRow("underscores") << "my_volume_2"
+                                 << "my volume 2"
+                                 << "my volume 2_1";
     const QString sixty = "a_sixty_character_volume_name_that_is_cut_to_forty_xxxxxxxxx";
     QCOMPARE(sixty.size(), 60);
     QTest::newRow("60 characters") << sixty << "a sixty character volume name that is cu"
                                    << "a sixty character volume name that is _1";
-    QTest::newRow("dots kept") << "Seis v1.5" << "Seis v1.5" << "Seis v1.5_1";
+    QTest::newRow("dots kept") << "Seis v1.5"
+                               << "Seis v1.5"
+                               << "Seis v1.5_1";
 }
 
 void TestVolumeExport::names()
@@ -782,7 +804,8 @@ void TestVolumeExport::remoteVolume()
     QCOMPARE(outcome, VolumeExportOutcome::Failed);
     QCOMPARE(m_ui->messages.size(), 1);
     QCOMPARE(m_ui->messages[0].title, QStringLiteral("Title"));
-    QCOMPARE(m_ui->messages[0].text, QStringLiteral("Unable to transfer remote volume as it is a remotely linked volume."));
+    QCOMPARE(m_ui->messages[0].text,
+             QStringLiteral("Unable to transfer remote volume as it is a remotely linked volume."));
     compareSnapshots(before, snapshot());
     QCOMPARE(owsim::callCount("gdiAdd"), 0);
 }
@@ -862,7 +885,7 @@ void TestVolumeExport::failures_data()
 {
     QTest::addColumn<QStringList>("injections"); // "function:n=status"
     QTest::addColumn<VolumeExportOutcome>("outcome");
-    QTest::addColumn<QString>("message");        // the box text, "%1" the survey name; empty: no box
+    QTest::addColumn<QString>("message"); // the box text, "%1" the survey name; empty: no box
     const auto failed = VolumeExportOutcome::Failed;
     const auto exported = VolumeExportOutcome::Exported;
     const QString devkit = "Error occurred while exporting %1: %2.";
@@ -876,27 +899,27 @@ void TestVolumeExport::failures_data()
         << "Error occurred while exporting %1: unable to create folder to contain seismic file: Unable to query "
            "OpenWorks® path from district";
     QTest::newRow("gdiGetMeasSystemUnitIdForField")
-        << QStringList{"gdiGetMeasSystemUnitIdForField:3=277600014"} << failed
-        << devkit.arg("%1", text(277600014));
+        << QStringList{"gdiGetMeasSystemUnitIdForField:3=277600014"} << failed << devkit.arg("%1", text(277600014));
     QTest::newRow("untConvert") << QStringList{"untConvert:1=277600011"} << failed << devkit.arg("%1", text(277600011));
     QTest::newRow("gdiGetMeasSystemUnitIdForType")
         << QStringList{"gdiGetMeasSystemUnitIdForType:1=277600013"} << failed << devkit.arg("%1", text(277600013));
-    QTest::newRow("gdiInitiateObject")
-        << QStringList{"gdiInitiateObject:1=277600003"} << failed << devkit.arg("%1", text(277600003));
-    QTest::newRow("prjGetActive") << QStringList{"prjGetActive:1=217700204"} << failed << devkit.arg("%1", text(217700204));
-    QTest::newRow("gdiAdd") << QStringList{"gdiAdd:1=277600008"} << failed
-                            << QString("Error occurred while exporting %1: %2, (error code = 277600008).")
-                                   .arg("%1", text(277600008));
-    QTest::newRow("gdiAdd: the survey exists") << QStringList{"gdiAdd:1=277600018"}
-                                               << VolumeExportOutcome::SurveyExists << QString();
+    QTest::newRow("gdiInitiateObject") << QStringList{"gdiInitiateObject:1=277600003"} << failed
+                                       << devkit.arg("%1", text(277600003));
+    QTest::newRow("prjGetActive") << QStringList{"prjGetActive:1=217700204"} << failed
+                                  << devkit.arg("%1", text(217700204));
+    QTest::newRow("gdiAdd")
+        << QStringList{"gdiAdd:1=277600008"} << failed
+        << QString("Error occurred while exporting %1: %2, (error code = 277600008).").arg("%1", text(277600008));
+    QTest::newRow("gdiAdd: the survey exists")
+        << QStringList{"gdiAdd:1=277600018"} << VolumeExportOutcome::SurveyExists << QString();
     QTest::newRow("gdiExists") << QStringList{"gdiExists:1=0"} << exported << QString();
     QTest::newRow("prjin2_") << QStringList{"prjin2_:1=1"} << failed
                              << "Error occurred while exporting %1: Initialization of 3D project.";
     QTest::newRow("prjin2_ then gdiRollback") << QStringList{"prjin2_:1=4", "gdiRollback:1=277600009"} << failed
                                               << "Error occurred while exporting %1: Failed to get active OpenWorks "
                                                  "project.";
-    QTest::newRow("gdiCommit of the survey") << QStringList{"gdiCommit:1=277600010"} << failed
-                                             << devkit.arg("%1", text(277600010));
+    QTest::newRow("gdiCommit of the survey")
+        << QStringList{"gdiCommit:1=277600010"} << failed << devkit.arg("%1", text(277600010));
     QTest::newRow("dm3dgetnamefromkeys_: the file exists")
         << QStringList{"dm3dgetnamefromkeys_:1=0"} << failed
         << "Error occurred while exporting %1: a seismic file with this name already exists.";
@@ -934,8 +957,8 @@ void TestVolumeExport::failures_data()
     QTest::newRow("dm3dcl_") << QStringList{"dm3dcl_:1=9"} << failed
                              << "Error occurred while exporting %1: the seismic file cannot be closed (status 9).";
     QTest::newRow("gdiUpdate") << QStringList{"gdiUpdate:1=277600008"} << failed << devkit.arg("%1", text(277600008));
-    QTest::newRow("gdiCommit of the data set") << QStringList{"gdiCommit:2=277600010"} << failed
-                                               << devkit.arg("%1", text(277600010));
+    QTest::newRow("gdiCommit of the data set")
+        << QStringList{"gdiCommit:2=277600010"} << failed << devkit.arg("%1", text(277600010));
     QTest::newRow("gdiCreateObject") << QStringList{"gdiCreateObject:1=277600008"} << exported << QString();
     QTest::newRow("prjend_") << QStringList{"prjend_:1=1"} << exported << QString();
     QTest::newRow("dm3ddl_ unused") << QStringList{"dm3ddl_:1=9"} << exported << QString();
@@ -1042,8 +1065,8 @@ void TestVolumeExport::dryRunChangesNothing()
     QCOMPARE(m_catalogue->rowCount(), rows);
     QCOMPARE(m_ui->messages.size(), 0);
     // Not one DevKit write, not even one rolled back.
-    for (const char* call : {"gdiAdd", "gdiUpdate", "gdiDelete", "gdiCommit", "gdiRollback", "prjin2_",
-                             "dm3d_crt_ds_", "dm3dop_", "dm3dtr_", "dm3ddl_", "dm3dcl_"})
+    for (const char* call : {"gdiAdd", "gdiUpdate", "gdiDelete", "gdiCommit", "gdiRollback", "prjin2_", "dm3d_crt_ds_",
+                             "dm3dop_", "dm3dtr_", "dm3ddl_", "dm3dcl_"})
         QVERIFY2(owsim::callCount(call) == 0, call);
     QVERIFY(!QDir(m_dataFolder + "/planned volume").exists());
 

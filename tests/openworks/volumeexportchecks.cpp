@@ -57,13 +57,12 @@ bool SyntheticVolume::write(const QString& path, QString* error, const QString& 
     mapPosition(0, dimz - 1, &x3, &y3);
     const core::vec3 g0(0, 0, 0), g1(dimx - 1, 0, 0), g2(0, dimy, 0), g3(0, 0, dimz - 1);
     georef::BlocSpace space(dimx, dimy, dimz);
-    space.setFromBlocToWorldMatrix(georef::BlocSpace::matrixFromFrames(
-        g0, g1, g2, g3, {x0, verticalStart, y0}, {x1, verticalStart, y1}, {x0, verticalEnd, y0},
-        {x3, verticalStart, y3}));
+    space.setFromBlocToWorldMatrix(georef::BlocSpace::matrixFromFrames(g0, g1, g2, g3, {x0, verticalStart, y0},
+                                                                       {x1, verticalStart, y1}, {x0, verticalEnd, y0},
+                                                                       {x3, verticalStart, y3}));
     space.setFromBlocToSurveyMatrix(georef::BlocSpace::matrixFromFrames(
-        g0, g1, g2, g3, {firstTrace, verticalStart, firstLine},
-        {traceNumber(dimx - 1), verticalStart, firstLine}, {firstTrace, verticalEnd, firstLine},
-        {firstTrace, verticalStart, lineNumber(dimz - 1)}));
+        g0, g1, g2, g3, {firstTrace, verticalStart, firstLine}, {traceNumber(dimx - 1), verticalStart, firstLine},
+        {firstTrace, verticalEnd, firstLine}, {firstTrace, verticalStart, lineNumber(dimz - 1)}));
     georef::UnitObject units;
     units.setInitialVerticalUnit(verticalUnit);
     units.setVerticalUnit(verticalUnit);

@@ -31,11 +31,11 @@ struct SyntheticVolume
     double lineVectorY = 21.650635094610966;
     double verticalStart = 100.0;
     double sampleInterval = 4.0;
-    int verticalUnit = 2;     ///< host unit (2 Millisecond, 0 Meter)
-    int dataSize = 0;         ///< ZRBloc::DataSize (0 float, 1 short)
-    bool transposed = true;   ///< frames stored trace by trace
+    int verticalUnit = 2; ///< host unit (2 Millisecond, 0 Meter)
+    int dataSize = 0; ///< ZRBloc::DataSize (0 float, 1 short)
+    bool transposed = true; ///< frames stored trace by trace
     bool withMissingValues = true; ///< a few samples are -9999
-    bool withNotANumber = false;   ///< a few samples are NaN (floats only)
+    bool withNotANumber = false; ///< a few samples are NaN (floats only)
 
     float value(int k, int i, int j) const;
     double lineNumber(int k) const { return firstLine + k * lineStep; }

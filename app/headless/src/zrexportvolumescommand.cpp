@@ -39,9 +39,10 @@ QString ZRExportVolumesCommand::volumeFileFor(const ZRProject& project, const QS
 
 int ZRExportVolumesCommand::run(const QStringList& arguments)
 {
-    ZRHeadlessRun run(name(), QStringLiteral("Exports host volumes into the OpenWorks® project: each volume becomes a "
-                                             "new 3D survey named after it (\"_\" read as a space, 40 characters at "
-                                             "most) holding one seismic data set \"<survey>_1\"."));
+    ZRHeadlessRun run(name(),
+                      QStringLiteral("Exports host volumes into the OpenWorks® project: each volume becomes a "
+                                     "new 3D survey named after it (\"_\" read as a space, 40 characters at "
+                                     "most) holding one seismic data set \"<survey>_1\"."));
     run.parser().addPositionalArgument(
         QStringLiteral("volumes"),
         QStringLiteral("Volumes to export: volume files, or names of volumes in the host project's volume folders."),

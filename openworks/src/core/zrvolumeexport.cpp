@@ -180,8 +180,7 @@ public:
         if (!m_direct) {
             if (!m_volume.readFrame(k, m_image))
                 return nullptr;
-            ZRFrameTransposer::transposeFloats(m_image.data(), m_buffers[0].data(), m_volume.dimy(),
-                                               m_volume.dimx());
+            ZRFrameTransposer::transposeFloats(m_image.data(), m_buffers[0].data(), m_volume.dimy(), m_volume.dimx());
             widenRange(m_buffers[0].data(), m_buffers[0].size(), m_skipMissing, minimum, maximum);
             return m_buffers[0].data();
         }
@@ -382,8 +381,9 @@ private:
         if (removeCreated(&failures))
             return;
         gdiRollback();
-        m_reported.sendMessage(eDrawError, QStringLiteral("Unable to remove the 3D survey %1 from OpenWorks®: %2")
-                                               .arg(m_surveyName, failures.join(QStringLiteral("; "))));
+        m_reported.sendMessage(eDrawError,
+                               QStringLiteral("Unable to remove the 3D survey %1 from OpenWorks®: %2")
+                                   .arg(m_surveyName, failures.join(QStringLiteral("; "))));
     }
 
     void removeEmptyFolder()
@@ -623,10 +623,9 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
     const int dimz = volume->dimz();
     if (dimx < 1 || dimy < 1 || dimz < 1 || volume->dataOffset() < 0
         || info.size() < volume->dataOffset() + qint64(dimz) * volume->frameBytes())
-        return fail(errorWhileExporting(name, QStringLiteral("the volume file does not hold its %1 x %2 x %3 samples")
-                                                  .arg(dimx)
-                                                  .arg(dimy)
-                                                  .arg(dimz)));
+        return fail(errorWhileExporting(
+            name,
+            QStringLiteral("the volume file does not hold its %1 x %2 x %3 samples").arg(dimx).arg(dimy).arg(dimz)));
 
     // Geometry: the volume's map coordinates in metres, its vertical axis in
     // its own unit.
@@ -661,14 +660,14 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
     const bool isTime = UnitTable::isTimeUnit(hostVerticalUnit);
     const int fromVerticalUnit = georef::openWorksIdForHostUnit(hostVerticalUnit);
     int projectVerticalUnit = 0;
-    status = gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT,
-                                           isTime ? OW_UNIT_TYPE_SEISMIC_TIME : OW_UNIT_TYPE_DEPTH,
+    status = gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, isTime ? OW_UNIT_TYPE_SEISMIC_TIME : OW_UNIT_TYPE_DEPTH,
                                            &projectVerticalUnit);
     if (status != 0)
         return fail(errorWhileExporting(name, owErrorText(status)));
     if (fromVerticalUnit < 0)
         return fail(errorWhileExporting(
-            name, QStringLiteral("the vertical unit %1 has no OpenWorks® unit").arg(UnitTable::unitName(hostVerticalUnit))));
+            name,
+            QStringLiteral("the vertical unit %1 has no OpenWorks® unit").arg(UnitTable::unitName(hostVerticalUnit))));
     const double verticalFactor = conversionFactor(fromVerticalUnit, projectVerticalUnit, &status);
     if (status != 0)
         return fail(errorWhileExporting(name, owErrorText(status)));
@@ -772,9 +771,10 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
     status = gdiAdd(GDI_CLASS_3D_SURVEY, &survey);
     if (status == GDI_DUPLICATE) {
         reported.setAction(ZRTransferReport::Skip);
-        reported.sendMessage(eDrawInformation, QStringLiteral("A 3D survey named %1 exists already in OpenWorks®: %2 was not "
-                                                       "exported into a new data set.")
-                                            .arg(name, fileName));
+        reported.sendMessage(eDrawInformation,
+                             QStringLiteral("A 3D survey named %1 exists already in OpenWorks®: %2 was not "
+                                            "exported into a new data set.")
+                                 .arg(name, fileName));
         reported.setOutcome(ZRTransferReport::Skipped);
         result = VolumeExportOutcome::SurveyExists;
         return copyOf(survey);
@@ -797,10 +797,9 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
     const int nameLength = recordName.size();
     scope.projectStarted();
     prjin2_(&status, &projectHandle, recordName.constData(), &nameLength);
-    ZREventBus::sendMessage(eDrawCallTrace,
-                            QStringLiteral("Call to prjin2_ with survey=%1 error returned=%2")
-                                .arg(name, QString::number(status)),
-                            false);
+    ZREventBus::sendMessage(
+        eDrawCallTrace,
+        QStringLiteral("Call to prjin2_ with survey=%1 error returned=%2").arg(name, QString::number(status)), false);
     if (status != 0)
         return fail(errorWhileExporting(name, prjin2ErrorText(status)));
     status = gdiCommit();
@@ -902,9 +901,9 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
             dm3dtr_(&controlBlock, &x, &y, &firstSample, &lastSample, &step, &option,
                     const_cast<float*>(traces + size_t(t) * size_t(dimy)), &scale, &status, &flags);
             if (status != 0) {
-                reported.showMessage(Kind::Critical, QStringLiteral("Error"),
-                                     QStringLiteral("Error occurred during export of %1: %2.")
-                                         .arg(name, dm3dtrErrorText(status)));
+                reported.showMessage(
+                    Kind::Critical, QStringLiteral("Error"),
+                    QStringLiteral("Error occurred during export of %1: %2.").arg(name, dm3dtrErrorText(status)));
                 reported.setCount(QStringLiteral("tracesWritten"), double(tracesWritten));
                 return OwSurveyRecord();
             }
@@ -926,7 +925,8 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
     }
     status = scope.closeFile();
     if (status != 0)
-        return fail(errorWhileExporting(name, QStringLiteral("the seismic file cannot be closed (status %1)").arg(status)));
+        return fail(
+            errorWhileExporting(name, QStringLiteral("the seismic file cannot be closed (status %1)").arg(status)));
 
     // The data set record: value range, vertical axis, units.
     double dataMin = volume->minValueBlock();

@@ -31,11 +31,11 @@ using OwSurveyRecord = std::unique_ptr<gdi3dSurvey_t, OwObjectFree>;
 /// What became of one volume.
 enum class VolumeExportOutcome
 {
-    Exported,      ///< a new survey and its data set hold the volume
-    SurveyExists,  ///< a survey of the volume's name exists already: nothing written
-    Planned,       ///< dry run: everything resolved, nothing written
-    Failed,        ///< nothing left in OpenWorks (see the messages)
-    Cancelled      ///< stopped by the user: nothing left in OpenWorks
+    Exported, ///< a new survey and its data set hold the volume
+    SurveyExists, ///< a survey of the volume's name exists already: nothing written
+    Planned, ///< dry run: everything resolved, nothing written
+    Failed, ///< nothing left in OpenWorks (see the messages)
+    Cancelled ///< stopped by the user: nothing left in OpenWorks
 };
 
 /// The OpenWorks survey a host volume becomes, derived from its bloc space:
@@ -51,7 +51,7 @@ struct VolumeSurveyGeometry
     double firstTrace = 0.0;
     double lastTrace = 0.0;
     int traceCount = 0; ///< dimx
-    int lineCount = 0;  ///< dimz
+    int lineCount = 0; ///< dimz
     int sampleCount = 0; ///< dimy
     /// Vertical value of the first sample and of one sample past the last one,
     /// in the volume's vertical unit; the interval is (end - start) / dimy.
