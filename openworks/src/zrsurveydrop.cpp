@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QMimeData>
+#include <QtEndian>
 
 SurveyDrop SurveyDrop::fromMimeData(const QMimeData* data)
 {
@@ -12,6 +13,12 @@ SurveyDrop SurveyDrop::fromMimeData(const QMimeData* data)
     if (!data)
         return drop;
     if (data->hasFormat(ZRProjectBrowserModel::MimeType)) {
+        // Only a list of exactly one item can name a survey: its count (the
+        // stream's first 32-bit integer, big-endian) is checked before the list
+        // is decoded, so that no claimed count of another drag is ever reserved.
+        const QByteArray bytes = data->data(ZRProjectBrowserModel::MimeType);
+        if (bytes.size() < 4 || qFromBigEndian<quint32>(bytes.constData()) != 1u)
+            return drop;
         const QList<QMap<int, QVariant>> items = ZRProjectBrowserModel::decodeItemDataList(data);
         if (items.size() != 1)
             return drop;

@@ -13,7 +13,8 @@ Q_DECLARE_METATYPE(SurveyOrigin)
 /// ZROpenworksApplyToAllWidget) carries.
 ///
 /// - Host items ("application/velostrat.projectbrowseritemdatalist", the host
-///   tree's list of item role maps): exactly one item that is a host volume
+///   tree's list of item role maps, in Qt 5's data stream format): exactly one
+///   item that is a host volume
 ///   (item kind 3, object type 1 or 36) gives origin HostVolume and, as the
 ///   survey text, the volume's full path (role 516). Any other list gives None.
 /// - Otherwise an OpenWorks survey table row

@@ -238,7 +238,35 @@ void TestSurveySupportDialog::otherHostItemsAreNoSurvey()
     QVERIFY(!reference->hasSurvey());
     reference->takeDrop(openWorksSurvey(QString()).get());
     QVERIFY(!reference->hasSurvey());
-    QCOMPARE(drops.count(), 3);
+    // Host data from elsewhere: a list claiming two billion items, a truncated
+    // stream, an item whose path role is not text.
+    QByteArray claimed;
+    {
+        QDataStream stream(&claimed, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_5_15);
+        stream << quint32(0x7fffffff) << quint32(1);
+    }
+    QMimeData huge;
+    huge.setData(ZRProjectBrowserModel::MimeType, claimed);
+    reference->takeDrop(&huge);
+    QVERIFY(!reference->hasSurvey());
+    QMimeData truncated;
+    truncated.setData(ZRProjectBrowserModel::MimeType,
+                      hostItems({m_volumes[0]})->data(ZRProjectBrowserModel::MimeType).left(11));
+    reference->takeDrop(&truncated);
+    QVERIFY(!reference->hasSurvey());
+    QByteArray pathless;
+    {
+        QDataStream stream(&pathless, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_5_15);
+        QMap<int, QVariant> item{{ZRProjectBrowserModel::ItemKindRole, 3}, {ZRProjectBrowserModel::ObjectTypeRole, 1}};
+        stream << QList<QMap<int, QVariant>>{item};
+    }
+    QMimeData noPath;
+    noPath.setData(ZRProjectBrowserModel::MimeType, pathless);
+    reference->takeDrop(&noPath);
+    QVERIFY(!reference->hasSurvey());
+    QCOMPARE(drops.count(), 6);
     QVERIFY(!dialog->okButton()->isEnabled());
 }
 
