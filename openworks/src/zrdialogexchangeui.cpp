@@ -2,7 +2,11 @@
 
 #include "unitselection.h"
 #include "zreventbus.h"
+#include "zropenworksexchangedialog.h"
 #include "zropenworksfileexistsdialog.h"
+#include "zropenworksprojectbrowser.h"
+#include "zropenworkssurveymodel.h"
+#include "zropenworkssurveysupportdialog.h"
 #include "zropenworkswellerrorsdialog.h"
 
 #include <QMessageBox>
@@ -47,11 +51,25 @@ int ZRDialogExchangeUi::askUnit(const QList<int>& candidates, const QString& mes
     return georef::selectUnit(candidates, message, m_parent);
 }
 
-bool ZRDialogExchangeUi::askSurveyAssociations(int, const QModelIndexList&, QList<SurveyAssociation>&)
+bool ZRDialogExchangeUi::askSurveyAssociations(int mode, const QModelIndexList& items,
+                                               QList<SurveyAssociation>& associations)
 {
-    // The survey association dialog comes with the horizon and fault export.
-    ZREventBus::sendMessage(eDrawError, "The survey association dialog is not available in this version.", false);
-    return false;
+    // The exchange window gives the host project and the OpenWorks survey catalogue.
+    const auto* window = qobject_cast<const ZROpenworksExchangeDialog*>(m_parent.data());
+    const ZRProject* project = window ? window->project() : nullptr;
+    QAbstractItemModel* surveys =
+        window && window->projectBrowser() ? window->projectBrowser()->surveyModel() : nullptr;
+    ZROpenworksSurveySupportDialog dialog(mode, project, surveys, nullptr, items, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QMap<QModelIndex, ZROpenworksSurveySupportDialog::Association> chosen = dialog.associations();
+    associations.clear();
+    for (const QModelIndex& item : items) {
+        const auto it = chosen.constFind(item);
+        if (it != chosen.constEnd())
+            associations.append(SurveyAssociation{item, it->first, it->second});
+    }
+    return true;
 }
 
 bool ZRDialogExchangeUi::askWellListAssociations(const QVector<int>&, QMap<int, QString>&)

@@ -14,6 +14,7 @@
 #include "zrproject.h"
 #include "zrsurveyimport.h"
 #include "zrtransferreport.h"
+#include "zrvolumeexport.h"
 
 #include <functional>
 
@@ -96,9 +97,13 @@ int importHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList& sel
                        [&](const ZRExchangeContext& context) { return importHorizons(context, requests); });
 }
 
-int exportVolumes(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int exportVolumes(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Volume export"));
+    const QStringList volumeFiles = volumeExportCandidates(selection);
+    if (volumeFiles.isEmpty())
+        return 0;
+    return runReported(dialog, QStringLiteral("export-volumes"), volumeFiles.size(),
+                       [&](const ZRExchangeContext& context) { return exportSurveys(context, volumeFiles); });
 }
 
 int exportWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)

@@ -1,5 +1,6 @@
 #include "zrheadlesscommand.h"
 
+#include "zrexportvolumescommand.h"
 #include "zrheadlessoutput.h"
 #include "zrimportfaultscommand.h"
 #include "zrimporthorizonscommand.h"
@@ -13,6 +14,7 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
     commands.push_back(std::make_unique<ZRVerifyCommand>());
     commands.push_back(std::make_unique<ZRImportHorizonsCommand>());
     commands.push_back(std::make_unique<ZRImportFaultsCommand>());
+    commands.push_back(std::make_unique<ZRExportVolumesCommand>());
     return commands;
 }
 

@@ -34,27 +34,53 @@ void ZROpenworksSurveyModel::loadFromOpenworks(int parentProgressId)
         if (zrProgressBarMgr->isProgressBarCancelled(parentProgressId))
             break;
         const gdi3dSurvey_t& survey = surveys[i];
-        const QString surveyName = owText(survey.name);
-        OwRecordList<gdiSeismicDataSet_t> dataSets(GDI_CLASS_SEISMIC_DATA_SET);
-        const int subsetStatus = dataSets.readSubset(GDI_CLASS_3D_SURVEY, &survey);
+        const int subsetStatus = rowsOfSurvey(survey, &m_rows);
         if (subsetStatus != 0 && subsetStatus != kOwNoRecords) {
-            const QString text = QStringLiteral("Error when reading %1: %2").arg(surveyName, owErrorText(subsetStatus));
+            const QString text =
+                QStringLiteral("Error when reading %1: %2").arg(owText(survey.name), owErrorText(subsetStatus));
             ZREventBus::sendMessage(eDrawError, text, false);
             setPageMessage(text);
-        } else if (dataSets.count() > 0) {
-            for (int d = 0; d < dataSets.count(); ++d) {
-                const gdiSeismicDataSet_t& set = dataSets[d];
-                m_rows.push_back(Row{surveyName, owText(set.name), owText(set.version), owText(set.attribute),
-                                     owText(set.type), owText(set.format), owText(set.domain), set.inlineMin,
-                                     set.inlineMax, set.xlineMin, set.xlineMax, set.dataMin, set.dataMax,
-                                     owText(set.fileName), owText(set.domain), owText(set.unit), set.sampleInterval,
-                                     int(set.id), false});
-            }
-        } else {
-            m_rows.push_back(Row{surveyName, QString(), QString(), QString(), QString(), QString(), QString(), 0.0,
-                                 0.0, 0.0, 0.0, 0.0, 0.0, QString(), QString(), QString(), 0.0, 0, true});
         }
         zrProgressBarMgr->incrementProgressBar(bar, 1);
     }
     zrProgressBarMgr->closeProgressBar(bar);
+}
+
+int ZROpenworksSurveyModel::rowsOfSurvey(const gdi3dSurvey_t& survey, std::vector<Row>* rows) const
+{
+    const QString surveyName = owText(survey.name);
+    OwRecordList<gdiSeismicDataSet_t> dataSets(GDI_CLASS_SEISMIC_DATA_SET);
+    const int status = dataSets.readSubset(GDI_CLASS_3D_SURVEY, &survey);
+    if (status != 0 && status != kOwNoRecords)
+        return status;
+    if (dataSets.count() > 0) {
+        for (int d = 0; d < dataSets.count(); ++d) {
+            const gdiSeismicDataSet_t& set = dataSets[d];
+            rows->push_back(Row{surveyName, owText(set.name), owText(set.version), owText(set.attribute),
+                                owText(set.type), owText(set.format), owText(set.domain), set.inlineMin,
+                                set.inlineMax, set.xlineMin, set.xlineMax, set.dataMin, set.dataMax,
+                                owText(set.fileName), owText(set.domain), owText(set.unit), set.sampleInterval,
+                                int(set.id), false});
+        }
+    } else {
+        rows->push_back(Row{surveyName, QString(), QString(), QString(), QString(), QString(), QString(), 0.0, 0.0,
+                            0.0, 0.0, 0.0, 0.0, QString(), QString(), QString(), 0.0, 0, true});
+    }
+    return status;
+}
+
+bool ZROpenworksSurveyModel::appendSurvey(const gdi3dSurvey_t& survey, QString* error)
+{
+    std::vector<Row> rows;
+    const int status = rowsOfSurvey(survey, &rows);
+    if (status != 0 && status != kOwNoRecords) {
+        if (error)
+            *error = owErrorText(status);
+        return false;
+    }
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + int(rows.size()) - 1);
+    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
+    endInsertRows();
+    return true;
 }
