@@ -158,7 +158,6 @@ private:
     /// Whether the DevKit counts grid coordinates from the survey's first line
     /// and trace (the convention of the seismic calls), rather than taking the
     /// line and trace numbers themselves as grid coordinates.
-    bool gridCountsFromFirstLine();
     void checkExport(const QString& surveyName, const QString& path, const SyntheticVolume& volume,
                      double metresToProject);
     QString importDataSet(const QString& survey, const QString& dataSet);
@@ -171,7 +170,6 @@ private:
     std::unique_ptr<ZROpenworksSurveyModel> m_catalogue;
     QString m_home;
     QString m_dataFolder;
-    int m_gridConvention = -1;
 };
 
 void TestVolumeExport::initTestCase()
@@ -284,38 +282,6 @@ bool TestVolumeExport::readDataSets(const QString& surveyName, QVector<gdiSeismi
     for (int i = 0; i < list.count(); ++i)
         dataSets->append(list[i]);
     return true;
-}
-
-bool TestVolumeExport::gridCountsFromFirstLine()
-{
-    if (m_gridConvention >= 0)
-        return m_gridConvention == 1;
-    // "NS Time Full" lies in "North Sea 3D", whose first line is 100.
-    QVector<gdiSeismicDataSet_t> dataSets;
-    if (!readDataSets("North Sea 3D", &dataSets))
-        return false;
-    QString fileName;
-    for (const gdiSeismicDataSet_t& dataSet : dataSets)
-        if (owText(dataSet.name) == "NS Time Full")
-            fileName = owText(dataSet.fileName);
-    int status = 0;
-    int projectType = 3;
-    const int length = 0;
-    prjin2_(&status, &projectType, "North Sea 3D", &length);
-    if (status != 0)
-        return false;
-    dm3dControlBlock_t controlBlock;
-    std::memset(&controlBlock, 0, sizeof controlBlock);
-    char name[DM3D_FILE_NAME_SIZE] = {};
-    std::strncpy(name, fileName.toLocal8Bit().constData(), sizeof name - 1);
-    const int readMode = 1;
-    dm3dop_(name, &controlBlock, &readMode, &status);
-    m_gridConvention = status == 0 && controlBlock.firstY == 1 ? 1 : 0;
-    const int zero = 0;
-    if (status == 0)
-        dm3dcl_(&controlBlock, &zero, &status);
-    prjend_(&projectType, &zero);
-    return m_gridConvention == 1;
 }
 
 void TestVolumeExport::checkExport(const QString& surveyName, const QString& path, const SyntheticVolume& volume,
@@ -467,47 +433,42 @@ void TestVolumeExport::checkExport(const QString& surveyName, const QString& pat
 void TestVolumeExport::segyEqualsTheVolume_data()
 {
     QTest::addColumn<SyntheticVolume>("volume");
-    QTest::addColumn<bool>("numbersFromOne");
     SyntheticVolume base;
-    QTest::newRow("floats stored trace by trace") << base << true;
+    QTest::newRow("floats stored trace by trace") << base;
     SyntheticVolume image = base;
     image.transposed = false;
-    QTest::newRow("floats stored row by row") << image << true;
+    QTest::newRow("floats stored row by row") << image;
     SyntheticVolume shorts = base;
     shorts.dataSize = ZRBloc::SHORT_SIZE;
-    QTest::newRow("16-bit samples") << shorts << true;
+    QTest::newRow("16-bit samples") << shorts;
     SyntheticVolume notANumber = base;
     notANumber.withNotANumber = true;
     notANumber.dimy = 13; // not a multiple of four
-    QTest::newRow("NaN samples") << notANumber << true;
+    QTest::newRow("NaN samples") << notANumber;
     SyntheticVolume depth = base;
     depth.verticalUnit = Meter;
     depth.verticalStart = 500.0;
     depth.sampleInterval = 10.0;
-    QTest::newRow("depth in metres") << depth << true;
+    QTest::newRow("depth in metres") << depth;
     SyntheticVolume zero = base;
     zero.firstLine = 0.0;
     zero.firstTrace = 0.0;
-    QTest::newRow("numbers from 0 start at 1") << zero << true;
+    QTest::newRow("numbers from 0 start at 1") << zero;
     SyntheticVolume numbered = base;
     numbered.firstLine = 100.0;
     numbered.firstTrace = 300.0;
-    QTest::newRow("lines from 100, traces from 300") << numbered << false;
+    QTest::newRow("lines from 100, traces from 300") << numbered;
     SyntheticVolume stepped = base;
     stepped.firstLine = 20.0;
     stepped.lineStep = -2.0;
     stepped.firstTrace = 5.0;
     stepped.traceStep = 5.0;
-    QTest::newRow("descending lines, steps of 2 and 5") << stepped << false;
+    QTest::newRow("descending lines, steps of 2 and 5") << stepped;
 }
 
 void TestVolumeExport::segyEqualsTheVolume()
 {
     QFETCH(SyntheticVolume, volume);
-    QFETCH(bool, numbersFromOne);
-    if (!numbersFromOne && !gridCountsFromFirstLine())
-        QSKIP("This DevKit stand-in takes line and trace numbers as grid coordinates; the seismic calls count them "
-              "from the survey's first line and trace.");
     const QString name = QString("segy_%1").arg(QTest::currentDataTag()).replace(' ', '_').left(40);
     const QString path = writeVolume(name, volume);
     QVERIFY(!path.isEmpty());
@@ -699,9 +660,6 @@ void TestVolumeExport::roundTripThroughOpenWorks()
 {
     QFETCH(QString, survey);
     QFETCH(QString, dataSet);
-    if (!gridCountsFromFirstLine())
-        QSKIP("This DevKit stand-in takes line and trace numbers as grid coordinates; the demo's surveys start at "
-              "lines 100 and 500, which the seismic calls count from the survey's first line.");
     // Imported from the demo, exported, imported again: the same volume.
     const QString first = importDataSet(survey, dataSet);
     QVERIFY(!first.isEmpty());
