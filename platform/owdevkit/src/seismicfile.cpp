@@ -416,12 +416,18 @@ int SeismicFile::writeTrace(long long line, long long trace, int firstSample, in
     }
     fillHeader(reinterpret_cast<unsigned char*>(header), line, trace);
     swapWords32(in, header + kTraceHeaderBytes + 4LL * (firstSample - 1), static_cast<size_t>(n));
+    // The value range, without branches so that the loop vectorises:
+    // v - v is 0 for every finite v and NaN for NaN and the infinities.
+    float lowest = m_min;
+    float highest = m_max;
     for (int i = 0; i < n; ++i) {
-        if (std::isfinite(in[i])) {
-            m_min = std::min(m_min, in[i]);
-            m_max = std::max(m_max, in[i]);
-        }
+        const float v = in[i];
+        const bool finite = (v - v) == 0.0f;
+        lowest = finite && v < lowest ? v : lowest;
+        highest = finite && v > highest ? v : highest;
     }
+    m_min = lowest;
+    m_max = highest;
     m_pendingWritten[static_cast<size_t>(slot)] = 1;
     return 0;
 }
