@@ -5,6 +5,7 @@
 #include "exchangefixture.h"
 #include "owdevkit.h"
 #include "owfaults.h"
+#include "owsim.h"
 #include "progresshook.h"
 #include "recordinglogger.h"
 #include "messagemanager.h"
@@ -16,6 +17,7 @@
 #include "zrprojectbrowsermodel.h"
 #include "zrproject.h"
 #include "zrscriptedexchangeui.h"
+#include "zrseismicbloc.h"
 #include "zrsurveyimport.h"
 #include "zrtransferreport.h"
 #include "zrtransferverifier.h"
@@ -86,6 +88,7 @@ private slots:
     void onlyTemporariesOfTheTargetAreRemoved();
     void verifyFindsEqualAndAlteredVolumes();
     void verifySeesTracesThatFailedToArrive();
+    void feetProjectVolumesAreInMetres();
 
 private:
     bool openSession(ZROpenworksSession& session);
@@ -337,8 +340,12 @@ void TestExchangeCore::reportOfAnImport()
                 }
         QCOMPARE(item.valueRange.value("min").toDouble(), minimum);
         QCOMPARE(item.valueRange.value("max").toDouble(), maximum);
-        QCOMPARE(item.units.size(), 1);
-        QCOMPARE(item.units.first().toObject().value("factor").toDouble(), 1.0);
+        // The vertical axis, then map x and y, each as the DevKit converts it (all 1 in a metric project).
+        QCOMPARE(item.units.size(), 3);
+        QCOMPARE(item.units.at(0).toObject().value("quantity").toString(), QStringLiteral("vertical time"));
+        QCOMPARE(item.units.at(1).toObject().value("quantity").toString(), QStringLiteral("map x"));
+        for (const QJsonValue& unit : item.units)
+            QCOMPARE(unit.toObject().value("factor").toDouble(), 1.0);
         QCOMPARE(item.source.value("survey").toString(), i == 0 ? "North Sea 3D" : "Dome Ridge 3D");
     }
 
@@ -627,6 +634,59 @@ void TestExchangeCore::verifySeesTracesThatFailedToArrive()
     ZRTransferVerifier planVerifier(context(session, ui, nullptr));
     QVERIFY(planVerifier.verifyReport(plan));
     QCOMPARE(planVerifier.itemsVerified(), 0);
+}
+
+void TestExchangeCore::feetProjectVolumesAreInMetres()
+{
+    std::string error;
+    bool seeded = false;
+    QVERIFY2(owsim::seedDemo(m_home.toStdString(), "FeetDemo", "FEET", owsim::MeasurementSystem::Feet, &seeded, &error),
+             error.c_str());
+    ZROpenworksSession session;
+    QString text;
+    QVERIFY(session.start(&text));
+    QCOMPARE(ZROpenworksSession::setSystemDistrict("FeetDemo"), 0);
+    QVERIFY2(session.openProject("FEET", &text), qPrintable(text));
+    ZRScriptedExchangeUi ui;
+    ZRTransferReport report;
+    report.setExchange(QStringLiteral("import-surveys"));
+    QCOMPARE(importSurveys(context(session, ui, &report), requests({"NS Time Full"})), 1);
+
+    // The survey record holds its corners in feet; the volume's world matrix is in metres.
+    gdi3dSurvey_t survey;
+    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
+    qstrncpy(survey.name, "North Sea 3D", sizeof survey.name);
+    QCOMPARE(gdiRead(GDI_CLASS_3D_SURVEY, &survey), 0);
+    int xyUnit = 0;
+    QCOMPARE(gdiGetMeasSystemUnitIdForField(OW_MEAS_SESSION, GDI_CLASS_3D_SURVEY, 20, &xyUnit), 0);
+    QVERIFY(xyUnit == OW_UNIT_FEET || xyUnit == OW_UNIT_INTERNATIONAL_FEET);
+    QString layoutError;
+    VolumeFile volume;
+    QVERIFY2(volume.load(report.item(0).target.value("path").toString(), &layoutError), qPrintable(layoutError));
+    std::unique_ptr<ZRSeismicBloc> bloc = ZRSeismicBloc::load(report.item(0).target.value("path").toString());
+    QVERIFY(bloc);
+    double survey0[3];
+    volume.surveyPoint(0, 0, 0, survey0);
+    const float line = float(survey0[2]);
+    const float trace = float(survey0[0]);
+    double x = 0.0, y = 0.0;
+    int status = 0;
+    int projectType = 3;
+    const int length = 0;
+    prjin2_(&status, &projectType, "North Sea 3D", &length);
+    QCOMPARE(status, 0);
+    const int one = 1;
+    intorw_(&one, &line, &trace, &x, &y, &status);
+    QCOMPARE(status, 0);
+    prjend_(&projectType, &one);
+    const core::vec3 world = bloc->fromBlocToWorldMatrix().map(core::vec3(0, 0, 0));
+    QVERIFY2(std::abs(world.x - x * 0.3048) < 1e-3 && std::abs(world.z - y * 0.3048) < 1e-3,
+             qPrintable(QStringLiteral("(%1, %2) instead of (%3, %4)").arg(world.x).arg(world.z).arg(x * 0.3048).arg(y * 0.3048)));
+    QCOMPARE(report.item(0).units.at(1).toObject().value("factor").toDouble(), 0.3048);
+
+    ZRTransferVerifier verifier(context(session, ui, nullptr));
+    QVERIFY2(verifier.verifyReport(report.toJson()), qPrintable(verifier.differences().join('\n')));
+    QVERIFY(QFile::remove(report.item(0).target.value("path").toString()));
 }
 
 QTEST_GUILESS_MAIN(TestExchangeCore)

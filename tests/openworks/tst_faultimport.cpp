@@ -50,14 +50,19 @@ const Point3 kSeparator{-9999.0, -9999.0, -9999.0};
 /// The stick array the import must hand the library: every segment's points
 /// with the vertical coordinate in the middle slot, each segment followed by a
 /// separator; segments at `leftOut` (indexes) are not there.
-QVector<Point3> expectedArray(const QVector<FaultSegmentPoints>& segments, const QList<int>& leftOut = {})
+/// The stick array the import must hand the library: each segment's points
+/// reordered (vertical in the middle) and brought to metres (and
+/// milliseconds) with the project's factor, then a separator.
+QVector<Point3> expectedArray(const QVector<FaultSegmentPoints>& segments, const QList<int>& leftOut = {},
+                              double factor = 1.0, double verticalFactor = -1.0)
 {
     QVector<Point3> points;
     for (int s = 0; s < segments.size(); ++s) {
         if (leftOut.contains(s))
             continue;
         for (const Point3& point : segments[s])
-            points.append({point[0], point[2], point[1]});
+            points.append({point[0] * factor, point[2] * (verticalFactor < 0.0 ? factor : verticalFactor),
+                           point[1] * factor});
         points.append(kSeparator);
     }
     return points;
@@ -246,17 +251,20 @@ void TestFaultImport::sticksOfEveryKind_data()
 {
     QTest::addColumn<QString>("project");
     QTest::addColumn<QString>("fault");
-    QTest::newRow("time, five sticks") << ExchangeFixture::Project << "F1 Main Boundary";
-    QTest::newRow("depth, three sticks") << ExchangeFixture::Project << "F4 Deep";
-    QTest::newRow("depth, six sticks") << ExchangeFixture::Project << "F5 Deep Splay";
-    QTest::newRow("time, second survey") << ExchangeFixture::Project << "F6 Dome Flank";
-    QTest::newRow("feet project, depth") << FeetProject << "F5 Deep Splay";
+    QTest::addColumn<double>("factor");
+    QTest::newRow("time, five sticks") << ExchangeFixture::Project << "F1 Main Boundary" << 1.0;
+    QTest::newRow("depth, three sticks") << ExchangeFixture::Project << "F4 Deep" << 1.0;
+    QTest::newRow("depth, six sticks") << ExchangeFixture::Project << "F5 Deep Splay" << 1.0;
+    QTest::newRow("time, second survey") << ExchangeFixture::Project << "F6 Dome Flank" << 1.0;
+    // Map positions and depths stored in international feet come to the host in metres.
+    QTest::newRow("feet project, depth") << FeetProject << "F5 Deep Splay" << 0.3048;
 }
 
 void TestFaultImport::sticksOfEveryKind()
 {
     QFETCH(QString, project);
     QFETCH(QString, fault);
+    QFETCH(double, factor);
     openProject(project);
     QString domain;
     const QVector<FaultSegmentPoints> segments = segmentsOf(fault, &domain);
@@ -270,9 +278,11 @@ void TestFaultImport::sticksOfEveryKind()
 
     const QString path = faultFolder() + "/" + fault;
     QCOMPARE(QDir(faultFolder()).entryList(QDir::Files), QStringList{fault});
-    checkStickFile(path, fault, expectedArray(segments), domain == QLatin1String("TIME"));
+    checkStickFile(path, fault, expectedArray(segments, {}, factor), domain == QLatin1String("TIME"));
 
     const ZRTransferReport::Item& item = report.item(0);
+    QCOMPARE(item.units.size(), 2);
+    QCOMPARE(item.units.at(0).toObject().value("factor").toDouble(), factor);
     QCOMPARE(item.objectClass, QStringLiteral("fault"));
     QCOMPARE(item.outcome, ZRTransferReport::Imported);
     QCOMPARE(item.sourceId, qint64(faultPlaneIdOf(fault)));
@@ -427,7 +437,9 @@ void TestFaultImport::domain()
     setPlaneDomain("F2 Crestal", domain);
     ZRScriptedExchangeUi ui;
     QCOMPARE(importFaults(context(&ui), requestsFor({"F2 Crestal"})), 1);
-    checkStickFile(faultFolder() + "/F2 Crestal", "F2 Crestal", expectedArray(segmentsOf("F2 Crestal")), isTime);
+    // A feet project: map positions in feet, depths in feet, times in milliseconds.
+    checkStickFile(faultFolder() + "/F2 Crestal", "F2 Crestal",
+                   expectedArray(segmentsOf("F2 Crestal"), {}, 0.3048, isTime ? 1.0 : 0.3048), isTime);
     setPlaneDomain("F2 Crestal", "TIME");
 }
 

@@ -52,6 +52,67 @@ ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const Faul
     return item;
 }
 
+/// The factors that bring fault points from the project's units to the host's
+/// (metres for map positions and depths, milliseconds for times), as the DevKit
+/// converts them.
+struct PointUnits
+{
+    int xyUnit = 0;
+    int depthUnit = 0;
+    int timeUnit = 0;
+    double xy = 1.0;
+    double depth = 1.0;
+    double time = 1.0;
+};
+
+/// What one unit is in another, as the DevKit converts it; 0 when it cannot.
+double factorBetween(int fromUnit, int toUnit)
+{
+    double value = 1.0;
+    const int one = 1;
+    int status = 0;
+    untConvert(fromUnit, toUnit, &one, &value, &status);
+    return status == 0 ? value : 0.0;
+}
+
+/// The project's units of map positions, depths and times and their factors;
+/// false after the "Unit Error" box when one cannot be had.
+bool resolvePointUnits(const ZRExchangeContext& context, PointUnits* units)
+{
+    const struct
+    {
+        int type;
+        int target;
+        int* unit;
+        double* factor;
+    } quantities[] = {{OW_UNIT_TYPE_XY, OW_UNIT_METERS, &units->xyUnit, &units->xy},
+                      {OW_UNIT_TYPE_DEPTH, OW_UNIT_METERS, &units->depthUnit, &units->depth},
+                      {OW_UNIT_TYPE_SEISMIC_TIME, OW_UNIT_MILLISECONDS, &units->timeUnit, &units->time}};
+    for (const auto& quantity : quantities) {
+        const int status = gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, quantity.type, quantity.unit);
+        *quantity.factor = status == 0 ? factorBetween(*quantity.unit, quantity.target) : 0.0;
+        if (*quantity.factor == 0.0) {
+            int nameStatus = 0;
+            const char* typeName = untGetTypeName(quantity.type, &nameStatus);
+            const QString text = QStringLiteral("Unable to retrieve project unit for unit type <b>%1</b>.")
+                                     .arg(QString::fromUtf8(typeName ? typeName : ""));
+            if (context.ui)
+                context.ui->showMessage(Kind::Critical, QStringLiteral("Unit Error"), text);
+            if (context.report)
+                context.report->addRunMessage(text);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString unitName(int unit)
+{
+    int status = 0;
+    const char* name = untGetUnitName(unit, &status);
+    return QString::fromUtf8(name ? name : "");
+}
+
 /// What the segments of one fault gave.
 struct StickCounts
 {
@@ -65,8 +126,8 @@ struct StickCounts
 /// Imports one fault; true when it counts as imported. *written: the library
 /// wrote its file.
 bool importOne(const ZRExchangeContext& context, const FaultImportRequest& request, const QString& folder,
-               const QStringList& staleFiles, const georef::Crs& crs, const ZRProgressBarGuard& progress,
-               bool* written)
+               const QStringList& staleFiles, const georef::Crs& crs, const PointUnits& units,
+               const ZRProgressBarGuard& progress, bool* written)
 {
     ZRReportedItem reported(context, reportItemOf(context, request));
     const QString& display = request.displayName;
@@ -113,7 +174,16 @@ bool importOne(const ZRExchangeContext& context, const FaultImportRequest& reque
         item->source.insert(QStringLiteral("domain"), domain);
         item->source.insert(QStringLiteral("faultId"), plane.faultId);
         item->target.insert(QStringLiteral("isTime"), isTime);
+        // Map positions to metres; depths to metres, times to milliseconds.
+        item->units.append(ZRTransferReport::unitEntry(QStringLiteral("map x, y"), units.xyUnit, unitName(units.xyUnit),
+                                                       OW_UNIT_METERS, unitName(OW_UNIT_METERS), units.xy));
+        const int verticalUnit = isTime ? units.timeUnit : units.depthUnit;
+        const int hostVertical = isTime ? OW_UNIT_MILLISECONDS : OW_UNIT_METERS;
+        item->units.append(ZRTransferReport::unitEntry(isTime ? QStringLiteral("vertical time") : QStringLiteral("vertical depth"),
+                                                       verticalUnit, unitName(verticalUnit), hostVertical,
+                                                       unitName(hostVertical), isTime ? units.time : units.depth));
     }
+    const double verticalFactor = isTime ? units.time : units.depth;
 
     // 4. The segments.
     OwRecordList<gdiFaultSegment_t> segments(GDI_CLASS_FAULT_SEGMENT,
@@ -148,7 +218,7 @@ bool importOne(const ZRExchangeContext& context, const FaultImportRequest& reque
         const int count = segment.points ? std::max(0, segment.pointCount) : 0;
         for (int p = 0; p < count; ++p) {
             const double* xyz = segment.points + 3 * std::size_t(p);
-            points.emplace_back(xyz[0], xyz[2], xyz[1]);
+            points.emplace_back(xyz[0] * units.xy, xyz[2] * verticalFactor, xyz[1] * units.xy);
             counts.minimum = std::min(counts.minimum, xyz[2]);
             counts.maximum = std::max(counts.maximum, xyz[2]);
         }
@@ -242,6 +312,9 @@ int importFaults(const ZRExchangeContext& context, const QVector<FaultImportRequ
                 context.report->addRunMessage(text);
         }
     }
+    PointUnits units;
+    if (!resolvePointUnits(context, &units))
+        return 0;
     const QString folder = context.project ? context.project->directoryForType(ZRProject::FaultType) : QString();
     const QStringList staleFiles = context.dryRun ? QStringList() : ZRTemporaryHostFile::staleFiles(folder);
     int imported = 0;
@@ -253,7 +326,7 @@ int importFaults(const ZRExchangeContext& context, const QVector<FaultImportRequ
             if (progress.isCancelled())
                 break;
             bool fileWritten = false;
-            if (importOne(context, request, folder, staleFiles, crs, progress, &fileWritten))
+            if (importOne(context, request, folder, staleFiles, crs, units, progress, &fileWritten))
                 ++imported;
             written = written || fileWritten;
             progress.increment(1);

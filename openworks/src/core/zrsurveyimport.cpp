@@ -22,6 +22,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -257,7 +258,29 @@ bool importOne(const ZRExchangeContext& context, const SurveyImportRequest& requ
             georef::openWorksUnitName(fromUnit), toUnit, georef::openWorksUnitName(toUnit),
             conversionFactor(fromUnit, toUnit), UnitTable::unitName(hostUnit)));
 
-    const georef::BlocSpace space = georef::blocSpaceFromDataSet(survey, dataSet, controlBlock, hostUnit);
+    // The corners come in the project's X/Y unit; host volumes are in metres.
+    georef::SurveyGeometry geometry = georef::surveyGeometryFromRecord(survey);
+    std::array<double, 8> cornerFactors{};
+    std::array<int, 8> cornerUnits{};
+    status = georef::surveyCornerFactorsToMetres(&cornerFactors, &cornerUnits);
+    if (status != 0) {
+        reported.sendMessage(eDrawError,
+                             QStringLiteral("Error when converting the survey's coordinates to metres. Error code: %1")
+                                 .arg(status));
+        return false;
+    }
+    georef::scaleSurveyCorners(geometry, cornerFactors);
+    if (ZRTransferReport::Item* item = reported.item()) {
+        for (int axis = 0; axis < 2; ++axis)
+            item->units.append(ZRTransferReport::unitEntry(
+                axis == 0 ? QStringLiteral("map x") : QStringLiteral("map y"), cornerUnits[size_t(axis)],
+                georef::openWorksUnitName(cornerUnits[size_t(axis)]), georef::OpenWorksMetre,
+                georef::openWorksUnitName(georef::OpenWorksMetre), cornerFactors[size_t(axis)],
+                UnitTable::unitName(Meter)));
+    }
+    const georef::BlocSpace space =
+        georef::blocSpaceFromDataSet(geometry, georef::dataSetRangeFromRecord(dataSet),
+                                     georef::dataFileRangeFromControlBlock(controlBlock), hostUnit);
     ZRSeismicBloc volume(space, ZRBloc::FLOAT_SIZE);
     if (ZRTransferReport::Item* item = reported.item()) {
         item->geometry = ZRTransferReport::blocSpaceEntry(space);
