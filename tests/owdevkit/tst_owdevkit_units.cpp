@@ -68,6 +68,8 @@ void TestOwDevkitUnits::convert_data()
     QTest::newRow("s to ms") << 890 << 348 << 2.5 << 2500.0;
     QTest::newRow("ms to s") << 348 << 890 << 4.0 << 0.004;
     QTest::newRow("same unit") << 2 << 2 << 7.125 << 7.125;
+    QTest::newRow("us/ft to us/m") << 2211 << 2210 << 100.0 << 100.0 / 0.3048;
+    QTest::newRow("us/m to us/ft") << 2210 << 2211 << 328.0 << 328.0 * 0.3048;
 }
 
 void TestOwDevkitUnits::convert()
@@ -108,6 +110,10 @@ void TestOwDevkitUnits::incompatibleKinds()
     QCOMPARE(untConvertFloats(OW_UNIT_SECONDS, OW_UNIT_FEET, &one, &single, &status), GDI_INCOMPATIBLE_UNITS);
     QCOMPARE(single, 5.0f);
     QCOMPARE(untConvert(3, OW_UNIT_METERS, &one, &value, &status), GDI_UNKNOWN_UNIT);
+    // A slowness is neither a length nor a time.
+    QCOMPARE(untConvert(2211, OW_UNIT_FEET, &one, &value, &status), GDI_INCOMPATIBLE_UNITS);
+    QCOMPARE(untConvert(2210, OW_UNIT_MILLISECONDS, &one, &value, &status), GDI_INCOMPATIBLE_UNITS);
+    QCOMPARE(value, 5.0);
 }
 
 void TestOwDevkitUnits::namesAndIds_data()
@@ -119,6 +125,8 @@ void TestOwDevkitUnits::namesAndIds_data()
     QTest::newRow("2") << 2 << "feet" << "ft";
     QTest::newRow("348") << 348 << "milliseconds" << "ms";
     QTest::newRow("890") << 890 << "seconds" << "s";
+    QTest::newRow("2210") << 2210 << "microseconds per meter" << "us/m";
+    QTest::newRow("2211") << 2211 << "microseconds per foot" << "us/ft";
     for (int id : {10, 11, 12, 13, 18, 19, 20, 21, 1033, 1089, 1090})
         QTest::newRow(qPrintable(QString::number(id))) << id << QString() << QString();
 }

@@ -1,4 +1,5 @@
 #include "demoseeder.h"
+#include "demoseedwells.h"
 
 #include "owdevkit.h"
 #include "owsession.h"
@@ -132,7 +133,8 @@ bool DemoSeeder::seed(std::string* error)
     ok = ok && addDataSet(kSurveyA, "NS Time Full", false, false, error) &&
          addDataSet(kSurveyA, "NS Depth", true, false, error) &&
          addDataSet(kSurveyB, "Dome Time Sparse", false, true, error);
-    ok = ok && addHorizons(error) && addFaults(surveyA, error) && addSurfaces(error) && addWells(error);
+    ok = ok && addHorizons(error) && addFaults(surveyA, error) && addSurfaces(error) && addWells(error) &&
+         seedDemoWellCases(error, m_log);
     if (!ok) {
         gdiRollback();
         return false;
