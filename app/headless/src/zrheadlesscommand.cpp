@@ -2,11 +2,13 @@
 
 #include "zrheadlessoutput.h"
 #include "zrimportsurveyscommand.h"
+#include "zrimportwellscommand.h"
 
 std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
 {
     std::vector<std::unique_ptr<ZRHeadlessCommand>> commands;
     commands.push_back(std::make_unique<ZRImportSurveysCommand>());
+    commands.push_back(std::make_unique<ZRImportWellsCommand>());
     return commands;
 }
 

@@ -133,7 +133,9 @@ void ZRHeadlessRun::printPlan() const
 {
     for (int i = 0; i < m_report.itemCount(); ++i) {
         const ZRTransferReport::Item& item = m_report.item(i);
-        const QString target = item.target.value(QStringLiteral("path")).toString();
+        QString target = item.target.value(QStringLiteral("path")).toString();
+        if (item.target.contains(QStringLiteral("wellName")))
+            target += QStringLiteral(" (well \"%1\")").arg(item.target.value(QStringLiteral("wellName")).toString());
         QString line = QStringLiteral("plan: %1 %2 -> %3 [%4, %5]")
                            .arg(item.objectClass, item.sourceName,
                                 target.isEmpty() ? QStringLiteral("(OpenWorks®)") : target, item.action, item.outcome);
