@@ -128,15 +128,32 @@ double conversionFactor(int fromUnit, int toUnit)
     return status == 0 ? value : 0.0;
 }
 
-void enableVectorAccess()
+/// Enables the vector fields the import reads; false after reporting a field
+/// that cannot be enabled (its vectors would not be read).
+bool enableVectorAccess(const ZRExchangeContext& context)
 {
-    for (int field : {13, 14, 15, 12})
-        gdiSetVectorAccess(GDI_CLASS_POSITION_LOG, field, 1);
-    for (int field : {26, 22, 23, 24, 25})
-        gdiSetVectorAccess(GDI_CLASS_TIME_DEPTH_TABLE, field, 1);
-    for (int field : {69, 70})
-        gdiSetVectorAccess(GDI_CLASS_LOG_CURVE, field, 1);
-    gdiSetVectorAccess(GDI_CLASS_LOG_CURVE_DATA, 2, 1);
+    const QVector<QPair<int, int>> fields = {
+        {GDI_CLASS_POSITION_LOG, 13},       {GDI_CLASS_POSITION_LOG, 14},       {GDI_CLASS_POSITION_LOG, 15},
+        {GDI_CLASS_POSITION_LOG, 12},       {GDI_CLASS_TIME_DEPTH_TABLE, 26},   {GDI_CLASS_TIME_DEPTH_TABLE, 22},
+        {GDI_CLASS_TIME_DEPTH_TABLE, 23},   {GDI_CLASS_TIME_DEPTH_TABLE, 24},   {GDI_CLASS_TIME_DEPTH_TABLE, 25},
+        {GDI_CLASS_LOG_CURVE, 69},          {GDI_CLASS_LOG_CURVE, 70},          {GDI_CLASS_LOG_CURVE_DATA, 2}};
+    for (const auto& field : fields) {
+        const int status = gdiSetVectorAccess(field.first, field.second, 1);
+        if (status == 0)
+            continue;
+        const QString text = QStringLiteral("Unable to enable the vectors of class %1, field %2 during well import: "
+                                            "%3. Cannot continue with import.")
+                                 .arg(field.first)
+                                 .arg(field.second)
+                                 .arg(owErrorText(status));
+        ZREventBus::sendMessage(eDrawError, text, false);
+        if (context.ui)
+            context.ui->showMessage(ZRExchangeUi::MessageKind::Critical, QStringLiteral("Error"), text);
+        if (context.report)
+            context.report->addRunMessage(text);
+        return false;
+    }
+    return true;
 }
 
 /// Reads the log curve lists and their members and pairs them; false after
@@ -737,8 +754,7 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
     ZRLogDatabase& database = *context.wellDatabase;
 
     ImportSetup setup;
-    enableVectorAccess();
-    if (!readLogCurvePairing(context, &setup.pairing))
+    if (!enableVectorAccess(context) || !readLogCurvePairing(context, &setup.pairing))
         return 0;
     prjProject_t active;
     std::memset(&active, 0, sizeof active);
