@@ -35,6 +35,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <cstring>
@@ -134,6 +136,8 @@ private slots:
     void cancelOneWellsLogs();
     void cancelTheRun();
     void withoutWellDatabase();
+    void failedSaveRemovesTheWells();
+    void readOnlyDatabase();
     void statusCodes_data();
     void statusCodes();
     void fixedLogNames();
@@ -684,6 +688,69 @@ void TestWellImport::withoutWellDatabase()
     QCOMPARE(owsim::callCount("gdiReadSet"), readsBefore);
     QVERIFY(m_ui->messages.isEmpty());
     QVERIFY(m_ui->wellProblems.isEmpty());
+}
+
+void TestWellImport::failedSaveRemovesTheWells()
+{
+    openDialog();
+    ZRProject* project = nullptr;
+    ZRLogDatabase* database = newHostDatabase(QStringLiteral("FailingSave"), &project);
+    QVERIFY(database);
+    // Behind the database's back, the logs' unit column goes: every save fails.
+    const QString file = ZRLogDatabase::databaseFileName(project->wellDatabasePath());
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("behind"));
+        raw.setDatabaseName(file);
+        QVERIFY(raw.open());
+        QSqlQuery query(raw);
+        QVERIFY(query.exec(QStringLiteral("ALTER TABLE LOG_TABLE RENAME COLUMN UNIT TO OTHER")));
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("behind"));
+    const QMap<QString, QByteArray> before = snapshot(project->wellDatabasePath());
+    ZRTransferReport report;
+    ZRExchangeContext context = m_dialog->exchangeContext();
+    context.project = project;
+    context.wellDatabase = database;
+    context.report = &report;
+    const int imported = importWells(context, itemsOf({{"NS-08", "Exploration"}, {"FT-02", "Field Tests"}}));
+    // Written together, lost together: each listed with the reason, nothing left in memory or on disk.
+    QCOMPARE(imported, 0);
+    const QString reason =
+        QStringLiteral("The well database could not be saved; see the messages of the well database.");
+    QCOMPARE(m_ui->wellProblems.size(), 1);
+    QCOMPARE(m_ui->wellProblems.first(),
+             (WellProblemList{{"NS-08", {reason}}, {"FT-02", {kNoTables, kNoPositionLog, reason}}}));
+    QCOMPARE(m_ui->messages.last().text, QStringLiteral("0 of 2 wells imported."));
+    QVERIFY(database->wells().isEmpty());
+    QVERIFY(database->logs().isEmpty());
+    QCOMPARE(snapshot(project->wellDatabasePath()), before);
+    for (int i = 0; i < report.itemCount(); ++i) {
+        QCOMPARE(report.item(i).outcome, ZRTransferReport::Failed);
+        QVERIFY(report.item(i).messages.contains(reason));
+        QVERIFY(report.item(i).files.isEmpty());
+    }
+    bool sqlError = false;
+    for (const QString& message : busMessages())
+        sqlError = sqlError || message.startsWith(QStringLiteral("2|Sql Error ADDING :"));
+    QVERIFY(sqlError);
+}
+
+void TestWellImport::readOnlyDatabase()
+{
+    openDialog();
+    // A database that was never loaded is read-only: nothing is read from OpenWorks.
+    ZRLogDatabase unloaded;
+    ZRExchangeContext context = m_dialog->exchangeContext();
+    context.wellDatabase = &unloaded;
+    const int readsBefore = owsim::callCount("gdiRead");
+    QCOMPARE(importWells(context, itemsOf({{"NS-08", "Exploration"}})), 0);
+    QCOMPARE(owsim::callCount("gdiRead"), readsBefore);
+    QVERIFY(unloaded.wells().isEmpty());
+    QCOMPARE(m_ui->messages.size(), 1);
+    QCOMPARE(m_ui->messages[0].title, QStringLiteral("Error"));
+    QCOMPARE(m_ui->messages[0].text, QStringLiteral("The well database of the host project cannot be written: no "
+                                                    "well can be imported."));
 }
 
 void TestWellImport::statusCodes_data()

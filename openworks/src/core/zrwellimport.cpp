@@ -570,9 +570,85 @@ enum class WellResult
     NameTaken
 };
 
-/// Imports one item: reads everything, then (outside a dry run) writes and saves the well.
+/// Wells written into the database since its last save: saved together, by
+/// one save, when they hold enough data, and at the end of the run.
+class PendingWells
+{
+public:
+    /// Pending data beyond which the wells are saved.
+    static constexpr qint64 SaveBytes = qint64(128) << 20;
+    /// Pending wells beyond which the wells are saved.
+    static constexpr int SaveWells = 100;
+
+    struct Well
+    {
+        int wellId = 0;
+        QString label;
+        int reportIndex = -1;  ///< the well's item in the run report
+        int problemIndex = -1; ///< its entry in the problem list, when it has one
+        int problemPlace = 0;  ///< else where its entry goes (the list's size when it was written)
+    };
+
+    void add(const Well& well, qint64 bytes)
+    {
+        m_wells.append(well);
+        m_bytes += bytes;
+    }
+    bool isFull() const { return m_bytes >= SaveBytes || m_wells.size() >= SaveWells; }
+    /// Data of the pending wells, not yet on disk.
+    qint64 bytes() const { return m_bytes; }
+
+    /// Saves the database. On success every pending well gets its files in
+    /// the report; on failure every pending well is removed again, reported
+    /// failed and listed with the reason. Returns how many wells were lost.
+    int save(const ZRExchangeContext& context, WellProblemList* problems)
+    {
+        if (m_wells.isEmpty())
+            return 0;
+        ZRLogDatabase& database = *context.wellDatabase;
+        const bool saved = database.save();
+        const QString reason =
+            QStringLiteral("The well database could not be saved; see the messages of the well database.");
+        int lost = 0;
+        // Backwards, so that an entry put into the problem list moves none of
+        // the places still to fill: the list stays in the order of the wells.
+        for (int i = m_wells.size() - 1; i >= 0; --i) {
+            const Well& pending = m_wells[i];
+            ZRTransferReport::Item* entry =
+                context.report && pending.reportIndex >= 0 ? &context.report->item(pending.reportIndex) : nullptr;
+            ZRWell* well = database.findWell(pending.wellId);
+            // A save that failed after its commit (e.g. on the info file) still stored the well.
+            if (saved || (well && !well->isModified())) {
+                if (entry)
+                    entry->files = filesOfWell(database, well);
+                continue;
+            }
+            ++lost;
+            database.removeWell(pending.wellId);
+            if (entry) {
+                entry->messages.append(reason);
+                entry->outcome = ZRTransferReport::Failed;
+                entry->target.remove(QStringLiteral("wellId"));
+            }
+            if (pending.problemIndex >= 0)
+                (*problems)[pending.problemIndex].second.append(reason);
+            else
+                problems->insert(pending.problemPlace, qMakePair(pending.label, QStringList{reason}));
+        }
+        m_wells.clear();
+        m_bytes = 0;
+        return lost;
+    }
+
+private:
+    QVector<Well> m_wells;
+    qint64 m_bytes = 0;
+};
+
+/// Imports one item: reads everything, then (outside a dry run) writes the
+/// well into the database, where it waits for the next save of pending.
 WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup, const WellImportItem& item,
-                     int mainBarId, WellProblemList* problems, QSet<QString>* namesTaken)
+                     int mainBarId, WellProblemList* problems, QSet<QString>* namesTaken, PendingWells* pending)
 {
     ZRLogDatabase& database = *context.wellDatabase;
     ZRReportedItem reported(context, reportItemOf(context, item));
@@ -680,11 +756,12 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
     recordUnits(reported, setup, data);
     recordCounts(reported, data, bytes);
     const QStorageInfo storage(database.databasePath());
-    if (storage.isValid() && storage.bytesAvailable() < bytes + SpaceMargin) {
+    const qint64 needed = bytes + pending->bytes() + SpaceMargin;
+    if (storage.isValid() && storage.bytesAvailable() < needed) {
         state.addMessage(QStringLiteral("Not enough free disk space in %1 for the well's data: %2 bytes needed, %3 "
                                         "available.")
                              .arg(QDir::toNativeSeparators(database.databasePath()))
-                             .arg(bytes + SpaceMargin)
+                             .arg(needed)
                              .arg(storage.bytesAvailable()));
         state.addProblem();
         return WellResult::Failed;
@@ -705,10 +782,6 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
     } catch (const std::exception& error) {
         reason = QString::fromLocal8Bit(error.what());
     }
-    if (written && !database.save()) {
-        written = false;
-        reason = QStringLiteral("The well database could not be saved; see the messages of the well database.");
-    }
     if (!written) {
         if (well)
             database.removeWell(well->id());
@@ -717,10 +790,16 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
         return WellResult::Failed;
     }
     reported.setTarget(QStringLiteral("wellId"), well->id());
-    if (ZRTransferReport::Item* entry = reported.item())
-        entry->files = filesOfWell(database, well);
-    if (!state.messages.isEmpty())
+    PendingWells::Well entry;
+    entry.wellId = well->id();
+    entry.label = item.label;
+    entry.reportIndex = context.report ? context.report->itemCount() - 1 : -1;
+    entry.problemPlace = problems->size();
+    if (!state.messages.isEmpty()) {
         state.addProblem();
+        entry.problemIndex = problems->size() - 1;
+    }
+    pending->add(entry, bytes);
     reported.setOutcome(ZRTransferReport::Imported);
     return WellResult::Imported;
 }
@@ -752,6 +831,16 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
     if (items.isEmpty() || !context.wellDatabase)
         return 0;
     ZRLogDatabase& database = *context.wellDatabase;
+    if (database.isReadOnly()) {
+        const QString text = QStringLiteral("The well database of the host project cannot be written: no well can be "
+                                            "imported.");
+        ZREventBus::sendMessage(eDrawFileError, text, false);
+        if (context.ui)
+            context.ui->showMessage(ZRExchangeUi::MessageKind::Critical, QStringLiteral("Error"), text);
+        if (context.report)
+            context.report->addRunMessage(text);
+        return 0;
+    }
 
     ImportSetup setup;
     if (!enableVectorAccess(context) || !readLogCurvePairing(context, &setup.pairing))
@@ -767,6 +856,7 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
     int imported = 0;
     WellProblemList problems;
     QSet<QString> namesTaken;
+    PendingWells pending;
     {
         ZRProgressBarGuard progress(items.size(), wellimport::MainProgressTitle, context.progressParentId, true);
         try {
@@ -774,8 +864,11 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
                 progress.increment(1);
                 if (progress.isCancelled())
                     break;
-                if (importOne(context, setup, item, progress.id(), &problems, &namesTaken) == WellResult::Imported)
+                if (importOne(context, setup, item, progress.id(), &problems, &namesTaken, &pending)
+                    == WellResult::Imported)
                     ++imported;
+                if (pending.isFull())
+                    imported -= pending.save(context, &problems);
             }
         } catch (const std::exception& error) {
             const QString text = QString::fromLocal8Bit(error.what());
@@ -785,6 +878,7 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
             if (context.report)
                 context.report->addRunMessage(text);
         }
+        imported -= pending.save(context, &problems);
         if (!context.dryRun && !problems.isEmpty() && context.ui)
             context.ui->showWellProblems(problems);
         if (!context.dryRun && imported != items.size() && context.ui)
