@@ -8,6 +8,8 @@
 // fresh well database folder; the disk is synced before each run.
 //
 //   bench_wellimport [--wells N]       (DATALINK_BENCH_DIR, DATALINK_BENCH_ROUNDS)
+//   bench_wellimport --seed HOME N     (only seeds an OpenWorks home, for profiling the runs:
+//   bench_wellimport --ours HOME HOST  /  --baseline HOME FOLDER)
 
 #include "benchsupport.h"
 #include "catalogueseed.h"
@@ -560,13 +562,33 @@ int main(int argc, char** argv)
         return runOurs(arguments.mid(2));
     if (arguments.value(1) == "--baseline")
         return runBaseline(arguments.mid(2));
+    if (arguments.value(1) == "--seed") {
+        // Only seeds an OpenWorks home (for profiling the child runs): --seed HOME WELLS.
+        const std::string home = arguments.value(2).toStdString();
+        std::string error;
+        if (!owsim::createHome(home, &error) || !owsim::createDistrict(home, kDistrict, false, &error)
+            || !owsim::createProject(home, kDistrict, kProject, owsim::MeasurementSystem::Metric, &error)
+            || !openProject(home) || !seedWells(arguments.value(3).toInt())) {
+            std::fprintf(stderr, "seeding failed %s\n", error.c_str());
+            return 1;
+        }
+        prjClose();
+        gdiClose();
+        return 0;
+    }
 
     const QString folder = bench::workFolder("wellimport");
     int wells = argumentValue(arguments, QStringLiteral("--wells"), 1000);
-    const std::uint64_t bytes = bench::sizeForDisk(folder, kBytesPerWell * std::uint64_t(wells));
+    // Every run writes into a folder of its own, all kept to the end: deleting
+    // thousands of files just before a run slows that run's file creations
+    // (the file system skips recently freed inodes) and would favour the other.
+    const int rounds = bench::roundsFromEnvironment(3);
+    const std::uint64_t hostBytesPerWell = std::uint64_t(kCurves + 2) * kSamples * 8 + kStations * 24;
+    const std::uint64_t perWell = kBytesPerWell + hostBytesPerWell * std::uint64_t(2 * rounds - 1);
+    const std::uint64_t bytes = bench::sizeForDisk(folder, perWell * std::uint64_t(wells));
     if (bytes == 0)
         return 1;
-    wells = std::max(1, int(std::min<std::uint64_t>(std::uint64_t(wells), bytes / kBytesPerWell)));
+    wells = std::max(1, int(std::min<std::uint64_t>(std::uint64_t(wells), bytes / perWell)));
     std::printf("%d wells: %d stations, 1 time-depth table, %d logs of %d samples, %d picks each\n", wells, kStations,
                 kCurves, kSamples, kPicks);
     std::fflush(stdout);
@@ -593,28 +615,28 @@ int main(int argc, char** argv)
         gdiClose();
     }
 
-    QString hostError;
-    if (!ZRProject::createEmptyProject(folder, "Host", &hostError)) {
-        std::fprintf(stderr, "%s\n", qPrintable(hostError));
-        return 1;
-    }
-    const QString hostPath = folder + "/Host";
-    const QString wellFolder = ZRProject(hostPath).wellDatabasePath();
-    const QString baselineFolder = folder + "/baseline";
+    int runs = 0;
+    QString hostPath;
+    QString baselineFolder;
     auto prepare = [&] {
-        QDir(wellFolder).removeRecursively();
-        QDir(baselineFolder).removeRecursively();
+        ++runs;
+        QString hostError;
+        const QString name = QStringLiteral("Host%1").arg(runs);
+        if (!ZRProject::createEmptyProject(folder, name, &hostError))
+            qFatal("%s", qPrintable(hostError));
+        hostPath = folder + "/" + name;
+        const QString wellFolder = ZRProject(hostPath).wellDatabasePath();
         QDir().mkpath(wellFolder);
         ZRLogDatabase database;
         if (!database.createEmptyDatabase(wellFolder))
             qFatal("cannot create the well database");
+        baselineFolder = folder + QStringLiteral("/baseline%1").arg(runs);
         syncDisk();
     };
     double oursPeak = 0.0;
     double baselinePeak = 0.0;
     const bench::RoundRatios result = bench::alternateRounds(
-        QStringLiteral("well import of %1 wells, ours vs prepared SQLite and raw files").arg(wells),
-        bench::roundsFromEnvironment(3), false,
+        QStringLiteral("well import of %1 wells, ours vs prepared SQLite and raw files").arg(wells), rounds, false,
         [&] {
             runChild({"--ours", QString::fromStdString(home), hostPath});
             oursPeak = std::max(oursPeak, g_peakMiB);

@@ -312,9 +312,13 @@ qint64 dataBytesOf(const WellImportData& data)
         add(table.depths.size());
         add(table.times.size());
     }
+    QSet<QString> logSets;
     for (const LogCurveData& curve : data.logs.curves) {
         add(curve.values.size());
-        add(curve.depths.size());
+        if (!logSets.contains(curve.setName)) {
+            logSets.insert(curve.setName);
+            add(curve.depths.size());
+        }
     }
     for (int i = 0; i < 3; ++i)
         add(data.trajectory.tvd.size());
@@ -576,9 +580,9 @@ class PendingWells
 {
 public:
     /// Pending data beyond which the wells are saved.
-    static constexpr qint64 SaveBytes = qint64(128) << 20;
+    static constexpr qint64 SaveBytes = qint64(256) << 20;
     /// Pending wells beyond which the wells are saved.
-    static constexpr int SaveWells = 100;
+    static constexpr int SaveWells = 200;
 
     struct Well
     {

@@ -57,6 +57,16 @@ QVector<double> toDoubles(const float* values, int count)
     return result;
 }
 
+QVector<float> toFloats(const float* values, int count)
+{
+    QVector<float> result;
+    if (!values || count <= 0)
+        return result;
+    result.resize(count);
+    std::memcpy(result.data(), values, size_t(count) * sizeof(float));
+    return result;
+}
+
 QString unitNameOf(int owUnit)
 {
     return georef::openWorksUnitName(owUnit);
@@ -255,7 +265,7 @@ void readLogCurves(WellImportState& state, gdiLogCurve_t* records, int count, co
         const QString unit = owText(record.unit);
         curve.unit = unit == QLatin1String("UNKNOWN") ? QString() : unit;
         curve.absentValue = record.nullValue;
-        curve.depths = toDoubles(record.depths, samples);
+        curve.depths = toFloats(record.depths, samples);
         curve.values = toDoubles(record.values, samples);
         result->curves.append(curve);
         progress.increment(1);
@@ -372,7 +382,7 @@ int writeLogCurves(ZRLogDatabase& database, ZRWell* well, const LogCurveImport& 
             if (ZRLog* depthLog = database.CreateLog(QStringLiteral("MD"), set, false)) {
                 depthLog->setUnit(depthUnit);
                 depthLog->setNoValue(curve.absentValue);
-                database.setLogData(depthLog, curve.depths);
+                database.setLogData(depthLog, toDoubles(curve.depths.constData(), curve.depths.size()));
                 ++written;
             }
         }

@@ -94,7 +94,9 @@ struct LogCurveData
     QString name;
     QString unit;             ///< the curve's unit text, empty for "UNKNOWN"
     double absentValue = 0.0;
-    QVector<double> depths;   ///< in the unit of WellUnitContext::TargetDepthUnit
+    /// In the unit of WellUnitContext::TargetDepthUnit, as the DevKit gave them
+    /// (only the first curve of a log set becomes a log: its "MD").
+    QVector<float> depths;
     QVector<double> values;
 };
 
