@@ -138,6 +138,7 @@ private slots:
     void withoutWellDatabase();
     void failedSaveRemovesTheWells();
     void readOnlyDatabase();
+    void progressOfTheRun();
     void statusCodes_data();
     void statusCodes();
     void fixedLogNames();
@@ -751,6 +752,43 @@ void TestWellImport::readOnlyDatabase()
     QCOMPARE(m_ui->messages[0].title, QStringLiteral("Error"));
     QCOMPARE(m_ui->messages[0].text, QStringLiteral("The well database of the host project cannot be written: no "
                                                     "well can be imported."));
+}
+
+void TestWellImport::progressOfTheRun()
+{
+    openDialog();
+    ZRProject* project = nullptr;
+    ZRLogDatabase* database = newHostDatabase(QStringLiteral("Progress"), &project);
+    QVERIFY(database);
+    database->setProgressParent(-1);
+    CancellingFactory recorder; // cancels nothing: no bar has this title
+    recorder.title = QStringLiteral("-");
+    zrProgressBarMgr->setProgressBarFactory(&recorder);
+    ZRExchangeContext context = m_dialog->exchangeContext();
+    context.project = project;
+    context.wellDatabase = database;
+    QCOMPARE(importWells(context, itemsOf({{"FT-01", "Field Tests"}, {"NS-30", "NONE"}})), 2);
+    zrProgressBarMgr->setProgressBarFactory(nullptr);
+    QCOMPARE(database->progressParent(), -1);
+    const int main = recorder.titles.key(wellimport::MainProgressTitle, -1);
+    QVERIFY(main > 0);
+    QCOMPARE(recorder.totals.value(main), 2);
+    QCOMPARE(recorder.values.value(main), 2);
+    // One bar per well under the main bar (3 steps, titled with the common well name),
+    // the sub-imports under the well's bar, the save under the main bar.
+    const int well = recorder.titles.key(QStringLiteral("Field Test 01"), -1);
+    QCOMPARE(recorder.parents.value(well), main);
+    QCOMPARE(recorder.totals.value(well), 3);
+    QCOMPARE(recorder.values.value(well), 3);
+    for (const QString& title : {QStringLiteral("Time-Depth Tables"), QStringLiteral("Log Curves"), QStringLiteral("Picks")}) {
+        const int bar = recorder.titles.key(title, -1);
+        QVERIFY2(bar > 0, qPrintable(title));
+        QCOMPARE(recorder.parents.value(bar), well);
+        QCOMPARE(recorder.values.value(bar), recorder.totals.value(bar));
+    }
+    const int save = recorder.titles.key(QStringLiteral("Saving well database"), -1);
+    QVERIFY(save > 0);
+    QCOMPARE(recorder.parents.value(save), main);
 }
 
 void TestWellImport::statusCodes_data()

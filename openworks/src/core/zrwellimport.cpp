@@ -548,10 +548,11 @@ bool writeWell(ZRLogDatabase& database, WellImportState& state, const ImportSetu
 }
 
 /// Every data file of a well, after its save.
-QJsonArray filesOfWell(const ZRLogDatabase& database, const ZRWell* well)
+/// databaseFile: the entry of the database file after that save.
+QJsonArray filesOfWell(const ZRLogDatabase& database, const ZRWell* well, const QJsonObject& databaseFile)
 {
     QJsonArray files;
-    files.append(ZRTransferReport::fileEntry(ZRLogDatabase::databaseFileName(database.databasePath())));
+    files.append(databaseFile);
     for (int type : {int(ZRSet::RefSetType), int(ZRSet::LogSetType), int(ZRSet::MarkerSetType)}) {
         for (const ZRSet* set : database.GetSetsFromWell(well, type)) {
             for (const ZRLog* log : database.GetLogsFromSet(set))
@@ -614,6 +615,10 @@ public:
         const QString reason =
             QStringLiteral("The well database could not be saved; see the messages of the well database.");
         int lost = 0;
+        // The database file as this save left it, once for all its wells.
+        QJsonObject databaseFile;
+        if (context.report)
+            databaseFile = ZRTransferReport::fileEntry(ZRLogDatabase::databaseFileName(database.databasePath()));
         // Backwards, so that an entry put into the problem list moves none of
         // the places still to fill: the list stays in the order of the wells.
         for (int i = m_wells.size() - 1; i >= 0; --i) {
@@ -624,7 +629,7 @@ public:
             // A save that failed after its commit (e.g. on the info file) still stored the well.
             if (saved || (well && !well->isModified())) {
                 if (entry)
-                    entry->files = filesOfWell(database, well);
+                    entry->files = filesOfWell(database, well, databaseFile);
                 continue;
             }
             ++lost;
@@ -861,8 +866,11 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
     WellProblemList problems;
     QSet<QString> namesTaken;
     PendingWells pending;
+    const int saveProgressParent = database.progressParent();
     {
         ZRProgressBarGuard progress(items.size(), wellimport::MainProgressTitle, context.progressParentId, true);
+        // The saves show their progress in the import's window.
+        database.setProgressParent(progress.id());
         try {
             for (const WellImportItem& item : items) {
                 progress.increment(1);
@@ -890,6 +898,7 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
                                     QStringLiteral("%1 of %2 wells imported.").arg(imported).arg(items.size()));
         if (!context.dryRun && context.hostFolderChanged)
             context.hostFolderChanged(ZRProject::WellDatabaseType);
+        database.setProgressParent(saveProgressParent);
     }
     return imported;
 }
