@@ -138,6 +138,7 @@ private slots:
     void withoutWellDatabase();
     void failedSaveRemovesTheWells();
     void readOnlyDatabase();
+    void oneWellsFailedSaveCostsOnlyThatWell();
     void progressOfTheRun();
     void statusCodes_data();
     void statusCodes();
@@ -735,6 +736,55 @@ void TestWellImport::failedSaveRemovesTheWells()
     for (const QString& message : busMessages())
         sqlError = sqlError || message.startsWith(QStringLiteral("2|Sql Error ADDING :"));
     QVERIFY(sqlError);
+}
+
+void TestWellImport::oneWellsFailedSaveCostsOnlyThatWell()
+{
+    openDialog();
+    ZRProject* project = nullptr;
+    ZRLogDatabase* database = newHostDatabase(QStringLiteral("OneFails"), &project);
+    QVERIFY(database);
+    // Behind the database's back: any save holding a log "DTS" (FT-01's) fails.
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("trigger"));
+        raw.setDatabaseName(ZRLogDatabase::databaseFileName(project->wellDatabasePath()));
+        QVERIFY(raw.open());
+        QSqlQuery query(raw);
+        QVERIFY(query.exec(QStringLiteral("CREATE TRIGGER refuseDts BEFORE INSERT ON LOG_TABLE WHEN NEW.NAME = 'DTS' "
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END;")));
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("trigger"));
+    ZRTransferReport report;
+    ZRExchangeContext context = m_dialog->exchangeContext();
+    context.project = project;
+    context.wellDatabase = database;
+    context.report = &report;
+    // The three are written together, their save fails; each is then saved alone.
+    const int imported =
+        importWells(context, itemsOf({{"NS-09", "Exploration"}, {"FT-01", "Field Tests"}, {"FT-02", "Field Tests"}}));
+    QCOMPARE(imported, 2);
+    const QString reason =
+        QStringLiteral("The well database could not be saved; see the messages of the well database.");
+    QCOMPARE(m_ui->wellProblems.size(), 1);
+    // In the order of the wells (table order: Exploration before Field Tests).
+    QCOMPARE(m_ui->wellProblems.first(),
+             (WellProblemList{{"FT-01", {reason}}, {"FT-02", {kNoTables, kNoPositionLog}}}));
+    QVERIFY(!database->findWell(QStringLiteral("FT-01")));
+    compareImported(QStringLiteral("NS-09"), QStringLiteral("Exploration"), project->wellDatabasePath());
+    compareImported(QStringLiteral("FT-02"), QStringLiteral("Field Tests"), project->wellDatabasePath());
+    HostWellDatabase host;
+    QString error;
+    QVERIFY(host.load(project->wellDatabasePath(), &error));
+    QCOMPARE(host.wells.size(), 2);
+    QCOMPARE(host.logDataFiles().size(), host.logs.size());
+    QCOMPARE(report.item(0).outcome, ZRTransferReport::Imported);
+    QCOMPARE(report.item(1).outcome, ZRTransferReport::Failed);
+    QCOMPARE(report.item(2).outcome, ZRTransferReport::Imported);
+    QCOMPARE(report.item(2).target.value("wellId").toInt(), host.wellsNamed("FT-02").first()->id);
+    QVERIFY(!report.item(2).files.isEmpty());
+    QVERIFY(report.item(1).files.isEmpty());
+    QVERIFY(!report.item(1).target.contains("wellId"));
 }
 
 void TestWellImport::readOnlyDatabase()

@@ -101,6 +101,9 @@ struct ImportSetup
 /// Everything read for one well before it is written.
 struct WellImportData
 {
+    QString name;        ///< the host well's name
+    QString uwi;
+    QString wellSetName; ///< the host well set it joins
     double x = 0.0;
     double y = 0.0;
     double kb = 0.0;
@@ -351,6 +354,8 @@ int readWellHeader(WellImportState& state, const ImportSetup& setup, const ZRLog
         return status;
     }
     state.wellName = owText(header.wellName);
+    data->name = state.wellName;
+    data->uwi = owText(header.uwi);
     if (ZRTransferReport::Item* entry = state.reported->item()) {
         entry->source.insert(QStringLiteral("wellName"), state.wellName);
         entry->sourceName = state.wellName;
@@ -517,24 +522,24 @@ bool writeTrajectory(ZRLogDatabase& database, ZRWell* well, ZRRefSet* refSet, co
 
 /// Creates the well with everything read for it. False with the reason when
 /// a part cannot be made (the caller removes the well).
-bool writeWell(ZRLogDatabase& database, WellImportState& state, const ImportSetup& setup, const WellImportData& data,
-               ZRWell** created, QString* reason)
+bool writeWell(ZRLogDatabase& database, const ImportSetup& setup, const WellImportData& data, ZRWell** created,
+               QString* reason)
 {
     const WellUnitContext& units = setup.units;
-    ZRWell* well = database.CreateWell(state.wellName);
+    ZRWell* well = database.CreateWell(data.name);
     *created = well;
     if (!well) {
         *reason = wellimport::NameExistsMessage;
         return false;
     }
-    well->setUwi(owText(state.header.uwi));
+    well->setUwi(data.uwi);
     well->setX(data.x);
     well->setY(data.y);
     well->setStatus(data.status);
     well->setOriginalSpatialUnit(setup.spatialHostUnit);
     well->setKb(data.kb);
     well->setKbUnit(units[WellUnitContext::HostDepthUnit]);
-    database.addWellToWellSet(well, database.wellSet(state.item->wellSetName));
+    database.addWellToWellSet(well, database.wellSet(data.wellSetName));
 
     ZRRefSet* refSet = writeTimeDepthTables(database, well, data.timeDepth, units);
     writeLogCurves(database, well, data.logs, units);
@@ -588,6 +593,8 @@ public:
     struct Well
     {
         int wellId = 0;
+        /// What the well was written from (shared with the logs' values).
+        std::shared_ptr<const WellImportData> data;
         QString label;
         int reportIndex = -1;  ///< the well's item in the run report
         int problemIndex = -1; ///< its entry in the problem list, when it has one
@@ -604,52 +611,105 @@ public:
     qint64 bytes() const { return m_bytes; }
 
     /// Saves the database. On success every pending well gets its files in
-    /// the report; on failure every pending well is removed again, reported
+    /// the report. When a save of several wells fails, they are removed and
+    /// written and saved again one by one, so that one well's failure costs
+    /// only that well. A well whose save fails is removed again, reported
     /// failed and listed with the reason. Returns how many wells were lost.
-    int save(const ZRExchangeContext& context, WellProblemList* problems)
+    int save(const ZRExchangeContext& context, const ImportSetup& setup, WellProblemList* problems)
     {
-        if (m_wells.isEmpty())
-            return 0;
-        ZRLogDatabase& database = *context.wellDatabase;
-        const bool saved = database.save();
-        const QString reason =
-            QStringLiteral("The well database could not be saved; see the messages of the well database.");
-        int lost = 0;
-        // The database file as this save left it, once for all its wells.
-        QJsonObject databaseFile;
-        if (context.report)
-            databaseFile = ZRTransferReport::fileEntry(ZRLogDatabase::databaseFileName(database.databasePath()));
-        // Backwards, so that an entry put into the problem list moves none of
-        // the places still to fill: the list stays in the order of the wells.
-        for (int i = m_wells.size() - 1; i >= 0; --i) {
-            const Well& pending = m_wells[i];
-            ZRTransferReport::Item* entry =
-                context.report && pending.reportIndex >= 0 ? &context.report->item(pending.reportIndex) : nullptr;
-            ZRWell* well = database.findWell(pending.wellId);
-            // A save that failed after its commit (e.g. on the info file) still stored the well.
-            if (saved || (well && !well->isModified())) {
-                if (entry)
-                    entry->files = filesOfWell(database, well, databaseFile);
-                continue;
-            }
-            ++lost;
-            database.removeWell(pending.wellId);
-            if (entry) {
-                entry->messages.append(reason);
-                entry->outcome = ZRTransferReport::Failed;
-                entry->target.remove(QStringLiteral("wellId"));
-            }
-            if (pending.problemIndex >= 0)
-                (*problems)[pending.problemIndex].second.append(reason);
-            else
-                problems->insert(pending.problemPlace, qMakePair(pending.label, QStringList{reason}));
-        }
+        const QVector<Well> wells = m_wells;
         m_wells.clear();
         m_bytes = 0;
-        return lost;
+        if (wells.isEmpty())
+            return 0;
+        ZRLogDatabase& database = *context.wellDatabase;
+        if (database.save()) {
+            saved(context, wells);
+            return 0;
+        }
+        QVector<Well> stored;
+        QVector<Well> lost;
+        for (const Well& pending : wells) {
+            // A save that failed after its commit (e.g. on the info file) stored the well all the same.
+            const ZRWell* well = database.findWell(pending.wellId);
+            (well && !well->isModified() ? stored : lost).append(pending);
+        }
+        saved(context, stored);
+        if (lost.size() == 1 || !stored.isEmpty()) {
+            // Backwards, so that an entry put into the problem list moves none of
+            // the places still to fill: the list stays in the order of the wells.
+            for (int i = lost.size() - 1; i >= 0; --i)
+                lose(context, lost[i], problems);
+            return lost.size();
+        }
+        // Well by well: each written again from what was read, and saved alone.
+        for (const Well& pending : lost)
+            database.removeWell(pending.wellId);
+        int lostCount = 0;
+        int inserted = 0; // entries put into the problem list so far, all before the places to come
+        for (Well pending : lost) {
+            pending.problemPlace += inserted;
+            if (pending.problemIndex >= 0)
+                pending.problemIndex += inserted;
+            const int entriesBefore = problems->size();
+            ZRWell* well = nullptr;
+            QString reason;
+            if (!writeWell(database, setup, *pending.data, &well, &reason)) {
+                if (well)
+                    database.removeWell(well->id());
+                pending.wellId = 0;
+                lose(context, pending, problems, reason);
+                ++lostCount;
+            } else {
+                pending.wellId = well->id();
+                if (ZRTransferReport::Item* entry = reportItem(context, pending))
+                    entry->target.insert(QStringLiteral("wellId"), well->id());
+                m_wells = {pending};
+                lostCount += save(context, setup, problems);
+            }
+            inserted += problems->size() - entriesBefore;
+        }
+        return lostCount;
     }
 
 private:
+    static ZRTransferReport::Item* reportItem(const ZRExchangeContext& context, const Well& pending)
+    {
+        return context.report && pending.reportIndex >= 0 ? &context.report->item(pending.reportIndex) : nullptr;
+    }
+
+    /// The report's file entries of wells just saved (the database file hashed once).
+    static void saved(const ZRExchangeContext& context, const QVector<Well>& wells)
+    {
+        if (!context.report || wells.isEmpty())
+            return;
+        const ZRLogDatabase& database = *context.wellDatabase;
+        const QJsonObject databaseFile =
+            ZRTransferReport::fileEntry(ZRLogDatabase::databaseFileName(database.databasePath()));
+        for (const Well& pending : wells) {
+            if (ZRTransferReport::Item* entry = reportItem(context, pending))
+                entry->files = filesOfWell(database, database.findWell(pending.wellId), databaseFile);
+        }
+    }
+
+    /// A well whose save failed: removed, reported failed, listed with the reason.
+    static void lose(const ZRExchangeContext& context, const Well& pending, WellProblemList* problems,
+                     const QString& reason =
+                         QStringLiteral("The well database could not be saved; see the messages of the well database."))
+    {
+        if (pending.wellId > 0)
+            context.wellDatabase->removeWell(pending.wellId);
+        if (ZRTransferReport::Item* entry = reportItem(context, pending)) {
+            entry->messages.append(reason);
+            entry->outcome = ZRTransferReport::Failed;
+            entry->target.remove(QStringLiteral("wellId"));
+        }
+        if (pending.problemIndex >= 0)
+            (*problems)[pending.problemIndex].second.append(reason);
+        else
+            problems->insert(pending.problemPlace, qMakePair(pending.label, QStringList{reason}));
+    }
+
     QVector<Well> m_wells;
     qint64 m_bytes = 0;
 };
@@ -672,7 +732,9 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
                        QDir::toNativeSeparators(ZRLogDatabase::databaseFileName(database.databasePath())));
 
     ZRProgressBarGuard wellBar(3, item.displayName, mainBarId, true);
-    WellImportData data;
+    auto shared = std::make_shared<WellImportData>();
+    WellImportData& data = *shared;
+    data.wellSetName = item.wellSetName;
     const int headerStatus = readWellHeader(state, setup, database, *namesTaken, &data);
     if (headerStatus != 0) {
         if (headerStatus == -1) {
@@ -787,7 +849,7 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
     QString reason;
     bool written = false;
     try {
-        written = writeWell(database, state, setup, data, &well, &reason);
+        written = writeWell(database, setup, data, &well, &reason);
     } catch (const std::exception& error) {
         reason = QString::fromLocal8Bit(error.what());
     }
@@ -801,6 +863,7 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
     reported.setTarget(QStringLiteral("wellId"), well->id());
     PendingWells::Well entry;
     entry.wellId = well->id();
+    entry.data = shared;
     entry.label = item.label;
     entry.reportIndex = context.report ? context.report->itemCount() - 1 : -1;
     entry.problemPlace = problems->size();
@@ -880,7 +943,7 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
                     == WellResult::Imported)
                     ++imported;
                 if (pending.isFull())
-                    imported -= pending.save(context, &problems);
+                    imported -= pending.save(context, setup, &problems);
             }
         } catch (const std::exception& error) {
             const QString text = QString::fromLocal8Bit(error.what());
@@ -890,7 +953,7 @@ int importWells(const ZRExchangeContext& context, const QVector<WellImportItem>&
             if (context.report)
                 context.report->addRunMessage(text);
         }
-        imported -= pending.save(context, &problems);
+        imported -= pending.save(context, setup, &problems);
         if (!context.dryRun && !problems.isEmpty() && context.ui)
             context.ui->showWellProblems(problems);
         if (!context.dryRun && imported != items.size() && context.ui)

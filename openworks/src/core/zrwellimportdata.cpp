@@ -155,6 +155,9 @@ void readTimeDepthTables(WellImportState& state, gdiTimeDepthTable_t* records, i
         } else if (depthType == QLatin1String("TVDBTDD")) {
             table.depth1Type = 2;
             table.depthLogName = referenceSetLogName(1);
+        } else {
+            // An empty name, not a missing one: the log's name is never NULL.
+            table.depthLogName = QStringLiteral("");
         }
         const int points = record.depths && record.times ? std::max(0, int(record.pointCount)) : 0;
 

@@ -324,11 +324,11 @@ private:
         int preferredId = 0;
         bool ok = addWell(key, "FT-03", "NO 15/9-F-3", 452600.0, 6783700.0, "KB", 27.0, 2800.0, "DRY HOLE")
                   && addPositionLog(key, 60, 2800.0, 210.0)
-                  && addTimeDepthTable(key, "Checkshot", "MD", "ms", 1.0, &preferredId)
+                  && addTimeDepthTable(key, "Checkshot", "TVDSS", "ms", 1.0, &preferredId)
                   && addTimeDepthTable(key, "Old VSP", "MD", "", 1.0, nullptr) && preferTable(key, preferredId)
                   && addCurve(key, curves[0], 11);
         if (ok)
-            note("well FT-03: a time-depth table without time unit");
+            note("well FT-03: a time-depth table along TVDSS, one without time unit");
         return ok;
     }
 

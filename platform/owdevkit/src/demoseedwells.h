@@ -14,7 +14,8 @@
 /// - "FT-02": a vertical well without position log (its trajectory comes from
 ///   its log depths), no time-depth table, a surface picked twice by two
 ///   interpreters;
-/// - "FT-03": a well whose second time-depth table has no time unit, a
-///   problem the import must list for it.
+/// - "FT-03": a well whose time-depth tables are along "TVDSS" (a depth type
+///   the import has no depth log name for) and without time unit (a problem
+///   the import must list for it).
 /// Depths, coordinates and elevations are in the project's units.
 bool seedDemoWellCases(std::string* error, std::vector<std::string>* log);
