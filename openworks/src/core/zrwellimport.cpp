@@ -861,6 +861,14 @@ WellResult importOne(const ZRExchangeContext& context, const ImportSetup& setup,
         return WellResult::Failed;
     }
     reported.setTarget(QStringLiteral("wellId"), well->id());
+    // Kept for writing the well again should its save fail: only the first
+    // curve of a log set gives depths (its "MD" log), the others' are let go.
+    QSet<QString> logSets;
+    for (LogCurveData& curve : data.logs.curves) {
+        if (logSets.contains(curve.setName))
+            curve.depths = QVector<float>();
+        logSets.insert(curve.setName);
+    }
     PendingWells::Well entry;
     entry.wellId = well->id();
     entry.data = shared;
