@@ -1,8 +1,8 @@
 // Prepares a host project for the data link's demo and tests:
 //   owdatalink-demo-setup <parent folder> <project name> <project-list file>
-// Creates <parent folder>/<project name> as an empty host project with an empty
-// well database (unless it exists already) and makes sure the project-list file
-// names it. Prints the project's path. Exit code 0 on success.
+// Creates <parent folder>/<project name> as an empty host project with a well
+// database holding one well, "ns-05" (unless it exists already), and makes sure
+// the project-list file names it. Prints the project's path. Exit code 0 on success.
 
 #include "zrlogdatabase.h"
 #include "zrproject.h"
@@ -46,6 +46,17 @@ int main(int argc, char** argv)
         ZRLogDatabase database;
         if (!database.createEmptyDatabase(wellFolder)) {
             std::fprintf(stderr, "Cannot create the well database in %s\n", qPrintable(wellFolder));
+            return 1;
+        }
+        // A host well whose name an OpenWorks well of the demo also has (in
+        // another letter case): importing "NS-05" reports the name conflict.
+        if (ZRWell* well = database.CreateWell(QStringLiteral("ns-05"))) {
+            well->setX(452750.0);
+            well->setY(6781980.0);
+            database.addWellToWellSet(well, database.wellSet(QStringLiteral("Host Wells")));
+        }
+        if (!database.save()) {
+            std::fprintf(stderr, "Cannot save the well database in %s\n", qPrintable(wellFolder));
             return 1;
         }
     }

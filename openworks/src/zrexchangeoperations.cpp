@@ -11,10 +11,12 @@
 #include "zropenworksprojectbrowser.h"
 #include "zropenworkssession.h"
 #include "zropenworkssurveymodel.h"
+#include "zropenworkswellmodel.h"
 #include "zrproject.h"
 #include "zrsurveyimport.h"
 #include "zrtransferreport.h"
 #include "zrvolumeexport.h"
+#include "zrwellimport.h"
 
 #include <functional>
 
@@ -68,9 +70,16 @@ int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& sele
                        });
 }
 
-int importWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int importWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Well import"));
+    ZROpenworksProjectBrowser* browser = dialog.projectBrowser();
+    if (!browser || !browser->wellModel() || !dialog.wellDatabase())
+        return 0;
+    const ZROpenworksWellModel& catalogue = *browser->wellModel();
+    const QVector<WellImportItem> items =
+        wellImportItemsFromRows(catalogue, selectedSourceRows(selection, catalogue));
+    return runReported(dialog, QStringLiteral("import-wells"), items.size(),
+                       [&](const ZRExchangeContext& context) { return importWells(context, items); });
 }
 
 int importFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)

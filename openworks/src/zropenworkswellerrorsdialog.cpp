@@ -18,7 +18,9 @@ ZROpenworksWellErrorsDialog::ZROpenworksWellErrorsDialog(const WellProblemList& 
     label->setWordWrap(true);
 
     m_tree = new QTreeWidget(this);
+    m_tree->setColumnCount(1);
     m_tree->setHeaderLabels({QStringLiteral("Problems")});
+    m_tree->setSortingEnabled(false);
     for (const auto& problem : problems) {
         auto* wellItem = new QTreeWidgetItem(m_tree, {problem.first});
         for (const QString& message : problem.second)
@@ -26,12 +28,12 @@ ZROpenworksWellErrorsDialog::ZROpenworksWellErrorsDialog(const WellProblemList& 
         wellItem->setExpanded(true);
     }
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_tree);
-    layout->addWidget(ok, 1, Qt::AlignRight);
+    layout->addWidget(m_okButton, 1, Qt::AlignRight);
     setMinimumSize(500, 300);
 }

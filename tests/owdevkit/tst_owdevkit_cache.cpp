@@ -856,7 +856,7 @@ void TestOwDevkitCache::otherProcessChanges()
     int status = -1;
     prjOpen(m_project.toLatin1().constData(), 0, &status);
     QCOMPARE(status, 0);
-    QCOMPARE(readSet(GDI_CLASS_WELL).size(), size_t(33));
+    QCOMPARE(readSet(GDI_CLASS_WELL).size(), size_t(36)); // the demo's 35 and the one added above
     gdiWellList_t exploration;
     gdiInitiateObject(GDI_CLASS_WELL_LIST, 1, &exploration);
     setText(exploration.name, "Exploration");

@@ -80,6 +80,8 @@ void TestOwDevkitUnits::convert_data()
     QTest::newRow("chains to ft") << 5 << 2 << 2.0 << 132.0;
     QTest::newRow("us to ms") << 347 << 348 << 1500.0 << 1.5;
     QTest::newRow("s to us") << 890 << 347 << 0.25 << 250000.0;
+    QTest::newRow("us/ft to us/m") << 2211 << 2210 << 100.0 << 100.0 / 0.3048;
+    QTest::newRow("us/m to us/ft") << 2210 << 2211 << 328.0 << 328.0 * 0.3048;
 }
 
 void TestOwDevkitUnits::convert()
@@ -120,6 +122,10 @@ void TestOwDevkitUnits::incompatibleKinds()
     QCOMPARE(untConvertFloats(OW_UNIT_SECONDS, OW_UNIT_FEET, &one, &single, &status), GDI_INCOMPATIBLE_UNITS);
     QCOMPARE(single, 5.0f);
     QCOMPARE(untConvert(9999, OW_UNIT_METERS, &one, &value, &status), GDI_UNKNOWN_UNIT);
+    // A slowness is neither a length nor a time.
+    QCOMPARE(untConvert(2211, OW_UNIT_FEET, &one, &value, &status), GDI_INCOMPATIBLE_UNITS);
+    QCOMPARE(untConvert(2210, OW_UNIT_MILLISECONDS, &one, &value, &status), GDI_INCOMPATIBLE_UNITS);
+    QCOMPARE(value, 5.0);
 }
 
 void TestOwDevkitUnits::namesAndIds_data()
@@ -135,6 +141,8 @@ void TestOwDevkitUnits::namesAndIds_data()
     QTest::newRow("4") << 4 << "fathoms" << "fath";
     QTest::newRow("5") << 5 << "chains" << "ch";
     QTest::newRow("347") << 347 << "microseconds" << "us";
+    QTest::newRow("2210") << 2210 << "microseconds per meter" << "us/m";
+    QTest::newRow("2211") << 2211 << "microseconds per foot" << "us/ft";
     for (int id : {10, 11, 12, 13, 18, 19, 20, 21, 1033, 1089, 1090})
         QTest::newRow(qPrintable(QString::number(id))) << id << QString() << QString();
 }

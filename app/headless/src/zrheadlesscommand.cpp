@@ -6,6 +6,7 @@
 #include "zrimporthorizonscommand.h"
 #include "zrimportsurveyscommand.h"
 #include "zrverifycommand.h"
+#include "zrimportwellscommand.h"
 
 std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
 {
@@ -15,6 +16,7 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
     commands.push_back(std::make_unique<ZRImportHorizonsCommand>());
     commands.push_back(std::make_unique<ZRImportFaultsCommand>());
     commands.push_back(std::make_unique<ZRExportVolumesCommand>());
+    commands.push_back(std::make_unique<ZRImportWellsCommand>());
     return commands;
 }
 

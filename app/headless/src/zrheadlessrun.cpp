@@ -139,6 +139,8 @@ void ZRHeadlessRun::printPlan() const
                      + (item.target.contains(QStringLiteral("dataSetName"))
                             ? QStringLiteral(", data set \"%1\"").arg(item.target.value(QStringLiteral("dataSetName")).toString())
                             : QString());
+        if (item.target.contains(QStringLiteral("wellName")))
+            target += QStringLiteral(" (well \"%1\")").arg(item.target.value(QStringLiteral("wellName")).toString());
         QString line = QStringLiteral("plan: %1 %2 -> %3 [%4, %5]")
                            .arg(item.objectClass, item.sourceName,
                                 target.isEmpty() ? QStringLiteral("(OpenWorks®)") : target, item.action, item.outcome);

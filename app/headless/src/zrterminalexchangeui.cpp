@@ -107,9 +107,15 @@ bool ZRTerminalExchangeUi::askWellListAssociations(const QVector<int>&, QMap<int
 
 void ZRTerminalExchangeUi::showWellProblems(const WellProblemList& problems)
 {
-    for (const auto& problem : problems)
-        ZRHeadlessOutput::message(QStringLiteral("well problems \"%1\": %2")
-                                      .arg(problem.first, problem.second.join(QStringLiteral("; "))));
+    // One block per well: its label, then each message on a line of its own.
+    for (const auto& problem : problems) {
+        QString text = QStringLiteral("well problems \"%1\":").arg(problem.first);
+        for (const QString& message : problem.second)
+            text += QStringLiteral("\n      ") + message;
+        if (problem.second.isEmpty())
+            text += QStringLiteral(" (no message)");
+        ZRHeadlessOutput::message(text);
+    }
 }
 
 QString ZRTerminalExchangeUi::kindName(MessageKind kind)

@@ -414,6 +414,7 @@ void ZRProjectBrowserModel::syncChildren(QStandardItem* parent, const QVector<No
         if (!current) {
             // Insert the run of new nodes in one step.
             QList<QStandardItem*> run;
+            bool withChildren = false;
             int next = i;
             while (next < nodes.size()) {
                 const Node& candidate = nodes.at(next);
@@ -421,9 +422,17 @@ void ZRProjectBrowserModel::syncChildren(QStandardItem* parent, const QVector<No
                                             candidate.path, candidate.text)))
                     break;
                 run.append(build(candidate));
+                withChildren = withChildren || !candidate.children.isEmpty();
                 ++next;
             }
-            parent->insertRows(i, run);
+            // insertRows(int, QList) leaves the children of the inserted items
+            // outside the model (invalid indexes): items with children go in one by one.
+            if (withChildren) {
+                for (int k = 0; k < run.size(); ++k)
+                    parent->insertRow(i + k, run.at(k));
+            } else {
+                parent->insertRows(i, run);
+            }
             i = next;
             continue;
         }

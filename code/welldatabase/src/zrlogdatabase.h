@@ -97,6 +97,7 @@ public:
     /// Parent progress id under which every save shows a (non-cancellable) sub-bar;
     /// -1 (default): only large saves show a bar, in a window of their own.
     void setProgressParent(int progressId) { m_progressParent = progressId; }
+    int progressParent() const { return m_progressParent; }
 
     /// Loads the database of folder under connectionName (Qt's default connection
     /// when empty). projectName is shown in the update question; silent turns

@@ -6,7 +6,8 @@
  * 11 kilometers, 12 inches, 13 miles, 18 US survey yards, 19 centimeters,
  * 20 US survey feet, 21 millimeters, 347 microseconds, 348 milliseconds,
  * 890 seconds, 1033 metres (alternate metre id), 1089 international feet,
- * 1090 US feet.
+ * 1090 US feet, 2210 microseconds per meter ("us/m"), 2211 microseconds per
+ * foot ("us/ft").
  * Unit types: 58 elevation, 167 seismic time, 1001 depth, 2004 X/Y coordinate.
  *
  * Texts returned by the untGet* calls are static: never free them. An unknown

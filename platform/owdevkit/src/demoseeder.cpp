@@ -1,5 +1,6 @@
 #include "demoseeder.h"
 #include "demointerpretationseeder.h"
+#include "demoseedwells.h"
 
 #include "owdevkit.h"
 #include "owsession.h"
@@ -133,7 +134,8 @@ bool DemoSeeder::seed(std::string* error)
     ok = ok && addDataSet(kSurveyA, "NS Time Full", false, false, error) &&
          addDataSet(kSurveyA, "NS Depth", true, false, error) &&
          addDataSet(kSurveyB, "Dome Time Sparse", false, true, error);
-    ok = ok && addHorizons(error) && addFaults(surveyA, error) && addSurfaces(error) && addWells(error);
+    ok = ok && addHorizons(error) && addFaults(surveyA, error) && addSurfaces(error) && addWells(error) &&
+         seedDemoWellCases(error, m_log);
     ok = ok && DemoInterpretationSeeder(m_log).seed(error);
     if (!ok) {
         gdiRollback();

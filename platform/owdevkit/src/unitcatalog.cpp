@@ -25,6 +25,9 @@ const std::vector<UnitCatalog::Unit>& UnitCatalog::units()
         {1033, "metres", "M", Length, 1.0},
         {1089, "international feet", "FT", Length, 0.3048},
         {1090, "US feet", "usft", Length, 1200.0 / 3937.0},
+        // Sonic slowness (log curves): base unit second per meter.
+        {2210, "microseconds per meter", "us/m", Slowness, 1.0e-6},
+        {2211, "microseconds per foot", "us/ft", Slowness, 1.0e-6 / 0.3048},
     };
     return table;
 }

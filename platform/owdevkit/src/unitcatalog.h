@@ -11,7 +11,8 @@ public:
     enum Kind
     {
         Length = 1,
-        Time = 2
+        Time = 2,
+        Slowness = 3
     };
 
     struct Unit
@@ -20,7 +21,7 @@ public:
         const char* name;
         const char* abbreviation;
         Kind kind;
-        double toBase; // base unit: meter or second
+        double toBase; // base unit: meter, second, or second per meter
     };
 
     struct UnitType
