@@ -138,6 +138,10 @@ private slots:
     void valueRangeIsKept();
     void valueRangeCancelled();
     void truncatedVolume();
+    void loadChecksSizesAgainstTheFile_data();
+    void loadChecksSizesAgainstTheFile();
+    void oversizedFrameIsNotRead();
+    void frameBeyondTheFileAllocatesNothing();
 
     void writeFrameRefusals();
     void writeFrameFailureMessage_data();
@@ -573,6 +577,121 @@ void TestSeismicBloc::truncatedVolume()
     const QStringList errors = m_bus->takeTexts(eDrawFileError);
     QCOMPARE(errors.size(), 3);
     QVERIFY2(errors.first().startsWith(QStringLiteral("Error when reading ") + fileName + " - "), qPrintable(errors.first()));
+}
+
+void TestSeismicBloc::loadChecksSizesAgainstTheFile_data()
+{
+    QTest::addColumn<int>("dimx");
+    QTest::addColumn<int>("dimy");
+    QTest::addColumn<int>("dimz");
+    QTest::addColumn<int>("framesInFile"); // frames of dimx × dimy floats after the data offset
+    QTest::addColumn<QByteArray>("dataOffset"); // empty: as written
+    QTest::addColumn<QString>("reason");        // empty: loads
+
+    QTest::newRow("complete") << 4 << 3 << 5 << 5 << QByteArray() << QString();
+    QTest::newRow("longer than needed") << 4 << 3 << 5 << 6 << QByteArray() << QString();
+    QTest::newRow("no frames at all") << 4 << 3 << 0 << 0 << QByteArray() << QString();
+    QTest::newRow("half the frames (killed write)")
+        << 4 << 3 << 6 << 3 << QByteArray()
+        << "the header describes 288 bytes of samples from offset %1 but the file holds %2 bytes";
+    QTest::newRow("2147483647 frames in a small file")
+        << 4 << 3 << 2147483647 << 1 << QByteArray()
+        << "the header describes 103079215056 bytes of samples from offset %1 but the file holds %2 bytes";
+    QTest::newRow("frames of 2147483647 x 2147483647 samples")
+        << 2147483647 << 2147483647 << 1 << 0 << QByteArray()
+        << "frames of 2147483647 x 2147483647 samples are larger than the largest frame accepted (536870912 samples)";
+    QTest::newRow("frames of 65536 x 65536 samples")
+        << 65536 << 65536 << 2 << 0 << QByteArray()
+        << "frames of 65536 x 65536 samples are larger than the largest frame accepted (536870912 samples)";
+    QTest::newRow("negative size") << -4 << 3 << 5 << 0 << QByteArray() << "invalid volume size -4 x 3 x 5";
+    QTest::newRow("data offset past the end")
+        << 4 << 3 << 1 << 1 << QByteArray("9223372036854775807")
+        << "data offset 9223372036854775807 lies outside the file (%2 bytes)";
+    QTest::newRow("data offset inside the global header")
+        << 4 << 3 << 1 << 1 << QByteArray("12") << "data offset 12 lies outside the file (%2 bytes)";
+}
+
+void TestSeismicBloc::loadChecksSizesAgainstTheFile()
+{
+    QFETCH(int, dimx);
+    QFETCH(int, dimy);
+    QFETCH(int, dimz);
+    QFETCH(int, framesInFile);
+    QFETCH(QByteArray, dataOffset);
+    QFETCH(QString, reason);
+
+    // Only the header is written; the file is then given the length of framesInFile frames.
+    ZRSeismicBloc volume{georef::BlocSpace(dimx, dimy, dimz)};
+    const QString fileName = newFile(QStringLiteral("sizes.vol"));
+    volume.setFileName(fileName);
+    QVERIFY(volume.saveHeader());
+    const qint64 length = volume.dataOffset() + qint64(framesInFile) * 4 * qint64(std::max(dimx, 0)) * std::max(dimy, 0);
+    QVERIFY(QFile::resize(fileName, length));
+    if (!dataOffset.isEmpty()) {
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray block = file.read(ZRObjectHeader::GlobalHeaderSize);
+        const QByteArray key("DataOffset value=\"");
+        const int start = block.indexOf(key) + key.size();
+        block.replace(start, block.indexOf('"', start) - start, dataOffset);
+        block = block.left(block.indexOf('\0')) + QByteArray(ZRObjectHeader::GlobalHeaderSize, '\0');
+        QVERIFY(file.seek(0));
+        QCOMPARE(file.write(block.left(ZRObjectHeader::GlobalHeaderSize)), qint64(ZRObjectHeader::GlobalHeaderSize));
+    }
+    m_bus->take();
+
+    const std::unique_ptr<ZRSeismicBloc> loaded = ZRSeismicBloc::load(fileName);
+    if (reason.isEmpty()) {
+        QVERIFY(loaded);
+        QCOMPARE(loaded->dimz(), dimz);
+        QVERIFY(m_bus->take().isEmpty());
+        return;
+    }
+    QVERIFY(!loaded);
+    const QStringList errors = m_bus->takeTexts(eDrawFileError);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first(), QStringLiteral("Error when reading %1 - %2")
+                                 .arg(fileName, reason.contains("%1") ? reason.arg(volume.dataOffset()).arg(length)
+                                                                      : QString(reason).replace("%2", QString::number(length))));
+}
+
+void TestSeismicBloc::oversizedFrameIsNotRead()
+{
+    ZRSeismicBloc volume{georef::BlocSpace(65536, 65536, 2)};
+    const QString fileName = newFile(QStringLiteral("oversized.vol"));
+    volume.setFileName(fileName);
+    QVERIFY(volume.saveHeader());
+    QCOMPARE(volume.frameBytes(), qint64(-1));
+    ZRImage image;
+    QVERIFY(!volume.readFrame(0, image));
+    QVERIFY(image.isNull());
+    double minimum = 0;
+    double maximum = 0;
+    QVERIFY(!volume.valueRange(-1, false, &minimum, &maximum));
+    const std::vector<float> frame(4, 0.0f);
+    const int descriptor = ZRBloc::openForWriting(fileName);
+    QVERIFY(descriptor >= 0);
+    QVERIFY(!volume.writeFrame(descriptor, volume.dataOffset(), 0, frame.data()));
+    ZRBloc::closeFile(descriptor);
+    const QStringList errors = m_bus->takeTexts(eDrawFileError);
+    QVERIFY(!errors.isEmpty());
+    QVERIFY2(errors.first().endsWith(QStringLiteral("frames of 65536 x 65536 samples are larger than the largest frame "
+                                                    "accepted (536870912 samples)")),
+             qPrintable(errors.first()));
+}
+
+void TestSeismicBloc::frameBeyondTheFileAllocatesNothing()
+{
+    // A 1 GiB frame that the file does not hold is refused before its buffer exists.
+    ZRSeismicBloc volume{georef::BlocSpace(16384, 16384, 3)};
+    const QString fileName = newFile(QStringLiteral("short.vol"));
+    volume.setFileName(fileName);
+    QVERIFY(volume.saveHeader());
+    ZRImage image;
+    QVERIFY(!volume.readFrame(2, image));
+    QVERIFY(image.isNull());
+    QCOMPARE(m_bus->takeTexts(eDrawFileError),
+             QStringList{QStringLiteral("Error when reading %1 - unexpected end of file at frame 2").arg(fileName)});
 }
 
 void TestSeismicBloc::writeFrameRefusals()
