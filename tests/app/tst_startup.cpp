@@ -23,6 +23,7 @@ private slots:
     void runsAndClosesWithExitCodeZero();
     void unreadableWellDatabaseStopsBeforeTheWindow();
     void faultInTheRunningProcessLeavesAReport();
+    void deeplyNestedDescriptorIsAParseMessage();
     void synchronousFaultReachesTheEntry_data();
     void synchronousFaultReachesTheEntry();
 
@@ -186,6 +187,50 @@ void TestStartup::faultInTheRunningProcessLeavesAReport()
     const QString text = QString::fromUtf8(report.readAll());
     QVERIFY(text.contains("Signal: 11"));
     QVERIFY(text.contains("Backtrace ("));
+}
+
+void TestStartup::deeplyNestedDescriptorIsAParseMessage()
+{
+    QString listPath;
+    const QString project = makeHostProject("Deep", &listPath);
+    QVERIFY(!project.isEmpty());
+    {
+        QFile descriptor(project + "/descriptor.xml");
+        QVERIFY(descriptor.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        descriptor.write("<ZRProject version=\"81\"><theFileStructure><fileStructure>");
+        for (int level = 0; level < 50000; ++level)
+            descriptor.write("<Directory directoryId=\"5\" value=\"d\">");
+        for (int level = 0; level < 50000; ++level)
+            descriptor.write("</Directory>");
+        descriptor.write("</fileStructure></theFileStructure></ZRProject>");
+    }
+    const QString message = QStringLiteral("Unable to parse XML content of file %1/descriptor.xml. Parsing error occurs at line 1, "
+                                           "column 9455: elements nested deeper than 256 levels")
+                                .arg(project);
+
+    // The window: the message reaches the host as an error, and the run goes on.
+    const QString logs = m_environment->makeFolder("logs");
+    QProcess window;
+    window.setProcessEnvironment(childEnvironment(m_environment->tempPath()));
+    window.start(TestEnvironment::binaryPath() + "/owdatalink", QStringList{project, listPath, "0", "0", "1", "0", "0", "0", logs});
+    QVERIFY(window.waitForStarted(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(readLog(logs).contains("Entering Data Link : process initialized."), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(readLog(logs).contains("\t1\t" + message), 30000);
+    ::kill(pid_t(window.processId()), SIGTERM);
+    QVERIFY(window.waitForFinished(30000));
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window.exitCode(), 0);
+
+    // The headless front end: the same message, and a refusal instead of a crash.
+    QProcess headless;
+    headless.setProcessEnvironment(childEnvironment(m_environment->tempPath()));
+    headless.start(TestEnvironment::binaryPath() + "/owdatalink-headless",
+                   QStringList{"import-surveys", "--host-project", project, "--district", "Demo", "--project", "DEMO", "S"});
+    QVERIFY(headless.waitForFinished(60000));
+    QCOMPARE(headless.exitStatus(), QProcess::NormalExit);
+    QVERIFY(headless.exitCode() != 0);
+    const QString output = QString::fromLocal8Bit(headless.readAllStandardOutput() + headless.readAllStandardError());
+    QVERIFY2(output.contains(message), qPrintable(output));
 }
 
 void TestStartup::synchronousFaultReachesTheEntry_data()
