@@ -121,7 +121,11 @@ public:
 
     /// Writes frame k (an image of dimy rows of dimx samples of the volume's type)
     /// with one positioned write, transposing into trace order first when the
-    /// volume is stored transposed. False after a message on any error.
+    /// volume is stored transposed. Float frames are transposed on the thread
+    /// count measured for their size (ZRFrameTransposer::threadsForNextFrame):
+    /// with two threads the frame is written in consecutive parts, each as soon
+    /// as it is transposed, while the rest is transposed. At most one frame and
+    /// one transposed copy are held. False after a message on any error.
     bool writeFrame(int descriptor, qint64 dataOffset, int k, const void* buffer);
 
     /// The minimum and maximum sample, computed once over every frame under the

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -324,15 +325,38 @@ bool ZRBloc::writeFrame(int descriptor, qint64 dataOffset, int k, const void* bu
                 return false;
             }
         }
-        if (m_dataSize == FLOAT_SIZE)
-            ZRFrameTransposer::transposeFloats(static_cast<const float*>(buffer),
-                                               reinterpret_cast<float*>(m_writeBuffer.data()), dimy(), dimx());
-        else
-            ZRFrameTransposer::transpose(buffer, m_writeBuffer.data(), dimy(), dimx(), bytesPerSample());
-        data = m_writeBuffer.data();
     }
-    if (!writeFully(descriptor, data, std::size_t(bytes), offset)) {
-        const QString error = systemError(errno);
+    // Float frames are transposed on the thread count measured for their size,
+    // timed with their write (see ZRFrameTransposer::threadsForNextFrame); with
+    // two threads the write of each finished part overlaps the transposition.
+    const bool measured = transposed && m_dataSize == FLOAT_SIZE;
+    bool written = false;
+    int writeError = 0;
+    if (measured) {
+        const int threads = ZRFrameTransposer::threadsForNextFrame(std::size_t(bytes));
+        const auto start = std::chrono::steady_clock::now();
+        char* target = m_writeBuffer.data();
+        written = ZRFrameTransposer::transposeFloatsAndWrite(
+            static_cast<const float*>(buffer), reinterpret_cast<float*>(target), dimy(), dimx(), threads,
+            [&](std::size_t at, std::size_t size) {
+                if (writeFully(descriptor, target + at, size, offset + qint64(at)))
+                    return true;
+                writeError = errno;
+                return false;
+            });
+        if (written)
+            ZRFrameTransposer::recordFrameTime(std::size_t(bytes), threads,
+                                               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    } else {
+        if (transposed) {
+            ZRFrameTransposer::transpose(buffer, m_writeBuffer.data(), dimy(), dimx(), bytesPerSample());
+            data = m_writeBuffer.data();
+        }
+        written = writeFully(descriptor, data, std::size_t(bytes), offset);
+        writeError = errno;
+    }
+    if (!written) {
+        const QString error = systemError(writeError);
         ZREventBus::sendMessage(
             eDrawError,
             QStringLiteral("Error writing large frame (%9) to file %1 - frame %2/%3 - offset %4/%5 - buffer %6 - size %7 : %8")
