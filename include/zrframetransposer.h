@@ -20,8 +20,8 @@ public:
     /// fills, in order, as consecutive byte ranges (offset from the start of the
     /// target, length) of whole target rows, about pipelineChunkBytes() each:
     /// with two threads, the calling thread transposes while a writer thread
-    /// (started for the frame, ended before returning) writes the ranges
-    /// already done, so that the transposition hides behind the write; with `threads` 1 (or a target of one range) the whole target
+    /// (one for the process, asleep between frames) writes the ranges already
+    /// done, so that the transposition hides behind the write; with `threads` 1 (or a target of one range) the whole target
     /// is transposed on the calling thread and handed over as one range. Stops
     /// at the first range that `write` refuses (returns false) and returns
     /// false then.

@@ -65,6 +65,103 @@ inline void transposeTile(const float* source, float* target, int rows, int colu
     }
 }
 
+/// One thread, started on first use and kept for the process, that writes the
+/// strips of a frame while the calling thread transposes the next ones. It
+/// sleeps between frames, so no spinning thread slows what the caller does
+/// next. One frame at a time goes through it.
+class StripWriter
+{
+public:
+    /// The process's strip writer; null when no thread can be started.
+    static StripWriter* instance()
+    {
+        static StripWriter writer;
+        return writer.m_thread.joinable() ? &writer : nullptr;
+    }
+
+    ~StripWriter()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    /// Transposes strips 0 to chunks - 1 in order on the calling thread; the
+    /// writer writes each strip once it is transposed. Stops at the first strip
+    /// that cannot be written; true when every strip was written.
+    bool run(int chunks, const std::function<void(int)>& transposeStrip, const std::function<bool(int)>& writeStrip)
+    {
+        std::lock_guard<std::mutex> session(m_sessionMutex);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_writeStrip = &writeStrip;
+            m_ready = 0;
+            m_written = 0;
+            m_failed = false;
+        }
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_failed)
+                    break;
+            }
+            transposeStrip(chunk);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_ready = chunk + 1;
+            }
+            m_changed.notify_all();
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_failed || m_written == m_ready; });
+        m_writeStrip = nullptr;
+        return !m_failed && m_written == chunks;
+    }
+
+private:
+    StripWriter()
+    {
+        try {
+            m_thread = std::thread([this] { loop(); });
+        } catch (const std::system_error&) {
+        }
+    }
+
+    void loop()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [&] { return m_stop || (m_writeStrip && !m_failed && m_written < m_ready); });
+            if (m_stop)
+                return;
+            const int chunk = m_written;
+            const std::function<bool(int)>* writeStrip = m_writeStrip;
+            lock.unlock();
+            const bool ok = (*writeStrip)(chunk);
+            lock.lock();
+            if (ok)
+                ++m_written;
+            else
+                m_failed = true;
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_sessionMutex;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const std::function<bool(int)>* m_writeStrip = nullptr;
+    int m_ready = 0;
+    int m_written = 0;
+    bool m_failed = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
 std::atomic<int> threadCountOverride{0};
 
 template <typename T>
@@ -217,14 +314,14 @@ bool ZRFrameTransposer::transposeFloatsAndWrite(const float* source, float* targ
     int strip = int(std::min<std::size_t>(std::size_t(columns), std::max<std::size_t>(1, pipelineChunkBytes(frameBytes) / rowBytes)));
     strip = std::min(columns, (strip + kTile - 1) / kTile * kTile);
     const int chunks = (columns + strip - 1) / strip;
-    const auto transposeStrip = [&](int chunk) {
+    const std::function<void(int)> transposeStrip = [&](int chunk) {
         const int first = chunk * strip;
         const int last = std::min(columns, first + strip);
         for (int column0 = first; column0 < last; column0 += kTile)
             for (int row0 = 0; row0 < rows; row0 += kTile)
                 transposeTile(source, target, rows, columns, row0, column0);
     };
-    const auto writeStrip = [&](int chunk) {
+    const std::function<bool(int)> writeStrip = [&](int chunk) {
         const std::size_t first = std::size_t(chunk) * std::size_t(strip);
         const std::size_t last = std::min(std::size_t(columns), first + std::size_t(strip));
         return write(first * rowBytes, (last - first) * rowBytes);
@@ -237,44 +334,15 @@ bool ZRFrameTransposer::transposeFloatsAndWrite(const float* source, float* targ
         return write(0, frameBytes);
     }
 
-    // Two threads: this one transposes strip after strip, a writer thread
-    // writes each finished strip. The writer sleeps while it waits (no
-    // spinning thread is left behind to slow whatever the caller does next).
-    std::mutex mutex;
-    std::condition_variable finished;
-    int ready = 0;
-    std::atomic<bool> failed{false};
-    std::thread writer;
-    const auto writeAll = [&] {
-        for (int chunk = 0; chunk < chunks; ++chunk) {
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                finished.wait(lock, [&] { return ready > chunk; });
-            }
-            if (!writeStrip(chunk)) {
-                failed = true;
-                return;
-            }
-        }
-    };
-    try {
-        writer = std::thread(writeAll);
-    } catch (const std::system_error&) {
-        // No thread to be had: the whole frame, then one write.
+    // Two threads: this one transposes strip after strip while the strip
+    // writer writes each finished strip.
+    StripWriter* writer = StripWriter::instance();
+    if (!writer) {
         for (int chunk = 0; chunk < chunks; ++chunk)
             transposeStrip(chunk);
         return write(0, frameBytes);
     }
-    for (int chunk = 0; chunk < chunks && !failed.load(std::memory_order_relaxed); ++chunk) {
-        transposeStrip(chunk);
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            ready = chunk + 1;
-        }
-        finished.notify_one();
-    }
-    writer.join();
-    return !failed;
+    return writer->run(chunks, transposeStrip, writeStrip);
 }
 
 void ZRFrameTransposer::transpose(const void* source, void* target, int rows, int columns, int bytesPerElement)
