@@ -45,13 +45,14 @@ public:
     /// the next frame of `frameBytes`. For each
     /// frame size, in the process, the first frame runs on one thread untimed,
     /// the next four take turns with two threads and one, and once each count
-    /// has been timed twice (recordFrameTime) the faster is kept for every later
-    /// frame of that size. Frames below measuredThresholdBytes(), and machines
-    /// with one thread, use one thread without measuring.
+    /// has been timed twice (recordFrameTime) the faster is kept for the next
+    /// 64 frames of that size, after which four frames take turns again (the
+    /// machine's load changes). Frames below measuredThresholdBytes(), and
+    /// machines with one thread, use one thread without measuring.
     static int threadsForNextFrame(std::size_t frameBytes);
     /// How long a frame written with threadsForNextFrame()'s count took.
     static void recordFrameTime(std::size_t frameBytes, int threads, double seconds);
-    /// The count kept for frames of `frameBytes`; 0 while it is still measured.
+    /// The count last chosen for frames of `frameBytes`; 0 before the first choice.
     static int chosenThreads(std::size_t frameBytes);
     /// Frames smaller than this use one thread without measuring.
     static std::size_t measuredThresholdBytes();

@@ -179,16 +179,21 @@ void transposePlain(const T* source, T* target, int rows, int columns)
 namespace
 {
 
-/// Measurement of one frame size: untimed warm-up, then turns 2, 1, 2, 1.
+/// Measurement of one frame size: an untimed warm-up frame, then turns of two
+/// threads and one (2, 1, 2, 1), then the faster count for kRemeasureEvery
+/// frames, then turns again.
 struct ThreadMeasurement
 {
-    int framesSeen = 0;
+    bool warmedUp = false;
+    bool measuring = true;
+    int turn = 0;
     int chosen = 0;
+    int framesSinceChoice = 0;
     double best[2] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
 };
 
-constexpr int kWarmUpFrames = 1;
 constexpr int kTimedFramesPerCount = 2;
+constexpr int kRemeasureEvery = 64;
 
 std::mutex& measurementMutex()
 {
@@ -207,12 +212,14 @@ bool measurable(std::size_t frameBytes)
     return frameBytes >= ZRFrameTransposer::measuredThresholdBytes() && omp_get_max_threads() >= 2;
 }
 
-/// The count the frame after `framesSeen` frames takes while measuring.
-int turnOf(int framesSeen)
+/// The count the next frame takes.
+int turnOf(const ThreadMeasurement& measurement)
 {
-    if (framesSeen < kWarmUpFrames)
+    if (!measurement.measuring)
+        return measurement.chosen;
+    if (!measurement.warmedUp)
         return 1;
-    return (framesSeen - kWarmUpFrames) % 2 == 0 ? 2 : 1;
+    return measurement.turn % 2 == 0 ? 2 : 1;
 }
 
 } // namespace
@@ -241,8 +248,7 @@ int ZRFrameTransposer::threadsForNextFrame(std::size_t frameBytes)
     if (!measurable(frameBytes))
         return 1;
     std::lock_guard<std::mutex> lock(measurementMutex());
-    const ThreadMeasurement& measurement = measurements()[frameBytes];
-    return measurement.chosen > 0 ? measurement.chosen : turnOf(measurement.framesSeen);
+    return turnOf(measurements()[frameBytes]);
 }
 
 void ZRFrameTransposer::recordFrameTime(std::size_t frameBytes, int threads, double seconds)
@@ -252,13 +258,27 @@ void ZRFrameTransposer::recordFrameTime(std::size_t frameBytes, int threads, dou
     std::lock_guard<std::mutex> lock(measurementMutex());
     ThreadMeasurement& measurement = measurements()[frameBytes];
     // A frame out of turn (another writer of the same size) does not count.
-    if (measurement.chosen > 0 || threads != turnOf(measurement.framesSeen))
+    if (threads != turnOf(measurement))
         return;
-    if (measurement.framesSeen >= kWarmUpFrames)
-        measurement.best[threads - 1] = std::min(measurement.best[threads - 1], seconds);
-    ++measurement.framesSeen;
-    if (measurement.framesSeen >= kWarmUpFrames + 2 * kTimedFramesPerCount)
+    if (!measurement.measuring) {
+        // The load of the machine changes: measure again now and then.
+        if (++measurement.framesSinceChoice >= kRemeasureEvery) {
+            measurement.measuring = true;
+            measurement.turn = 0;
+            measurement.best[0] = measurement.best[1] = std::numeric_limits<double>::infinity();
+        }
+        return;
+    }
+    if (!measurement.warmedUp) {
+        measurement.warmedUp = true;
+        return;
+    }
+    measurement.best[threads - 1] = std::min(measurement.best[threads - 1], seconds);
+    if (++measurement.turn >= 2 * kTimedFramesPerCount) {
         measurement.chosen = measurement.best[1] < measurement.best[0] ? 2 : 1;
+        measurement.measuring = false;
+        measurement.framesSinceChoice = 0;
+    }
 }
 
 int ZRFrameTransposer::chosenThreads(std::size_t frameBytes)

@@ -346,19 +346,36 @@ void TestSeismicBloc::measuredThreadChoice()
     QCOMPARE(ZRFrameTransposer::threadsForNextFrame(frame), chosen);
     // Readers, which do not time their frames, keep one thread.
     QCOMPARE(ZRFrameTransposer::threadsFor(frame), 1);
-    // Later times no longer change the choice; other sizes are measured on their own.
+    // Times of the other count no longer change the choice; other sizes are measured on their own.
     ZRFrameTransposer::recordFrameTime(frame, 3 - chosen, 0.0);
     QCOMPARE(ZRFrameTransposer::chosenThreads(frame), chosen);
+
+    // After 64 frames on the chosen count, four frames take turns again (no
+    // warm-up), and the new times decide: here the other count is faster.
+    for (int n = 0; n < 64; ++n) {
+        QCOMPARE(ZRFrameTransposer::threadsForNextFrame(frame), chosen);
+        ZRFrameTransposer::recordFrameTime(frame, chosen, 1.0);
+    }
+    for (int turn = 0; turn < 4; ++turn) {
+        const int threads = ZRFrameTransposer::threadsForNextFrame(frame);
+        QCOMPARE(threads, turn % 2 == 0 ? 2 : 1);
+        ZRFrameTransposer::recordFrameTime(frame, threads, threads == chosen ? 0.5 : 0.25);
+        // The previous choice stands while the turns run.
+        QCOMPARE(ZRFrameTransposer::chosenThreads(frame), turn < 3 ? chosen : 3 - chosen);
+    }
+    QCOMPARE(ZRFrameTransposer::threadsForNextFrame(frame), 3 - chosen);
+    ZRFrameTransposer::recordFrameTime(frame, 3 - chosen, 0.0);
     QCOMPARE(ZRFrameTransposer::chosenThreads(frame * 2), 0);
     QCOMPARE(ZRFrameTransposer::threadsFor(frame * 2), 1);
+    const int current = 3 - chosen; // the count the second measurement chose
 
     // Small frames use one thread without measuring; the override wins over everything.
     const std::size_t small = ZRFrameTransposer::measuredThresholdBytes() - 4;
     QCOMPARE(ZRFrameTransposer::threadsForNextFrame(small), 1);
     QCOMPARE(ZRFrameTransposer::chosenThreads(small), 1);
-    ZRFrameTransposer::setThreadCountOverride(3 - chosen);
-    QCOMPARE(ZRFrameTransposer::threadsForNextFrame(frame), 3 - chosen);
-    QCOMPARE(ZRFrameTransposer::threadsFor(frame), 3 - chosen);
+    ZRFrameTransposer::setThreadCountOverride(3 - current);
+    QCOMPARE(ZRFrameTransposer::threadsForNextFrame(frame), 3 - current);
+    QCOMPARE(ZRFrameTransposer::threadsFor(frame), 3 - current);
     ZRFrameTransposer::setThreadCountOverride(0);
     ZRFrameTransposer::resetMeasurements();
     QCOMPARE(ZRFrameTransposer::chosenThreads(frame), 0);
