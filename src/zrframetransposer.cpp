@@ -3,6 +3,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -65,10 +66,45 @@ inline void transposeTile(const float* source, float* target, int rows, int colu
     }
 }
 
+/// Waits until `done()`: first by spinning for up to 100 µs (a strip is
+/// usually that close), yielding now and then, then asleep on `changed` with
+/// `sleeping` set, so that the other side knows to wake it.
+template <typename Predicate>
+void waitFor(const Predicate& done, std::mutex& mutex, std::condition_variable& changed, std::atomic<bool>& sleeping)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::microseconds(100);
+    for (int spins = 1; !done(); ++spins) {
+#if defined(__SSE2__)
+        _mm_pause();
+#endif
+        if (spins % 64 != 0)
+            continue;
+        // The other side may be waiting for this CPU (a busy machine).
+        std::this_thread::yield();
+        if (std::chrono::steady_clock::now() > limit) {
+            std::unique_lock<std::mutex> lock(mutex);
+            sleeping = true;
+            changed.wait(lock, done);
+            sleeping = false;
+            return;
+        }
+    }
+}
+
+/// Wakes a side that waitFor() put to sleep.
+void wake(std::mutex& mutex, std::condition_variable& changed, const std::atomic<bool>& sleeping)
+{
+    if (sleeping) {
+        std::lock_guard<std::mutex> lock(mutex);
+        changed.notify_all();
+    }
+}
+
 /// One thread, started on first use and kept for the process, that writes the
 /// strips of a frame while the calling thread transposes the next ones. It
-/// sleeps between frames, so no spinning thread slows what the caller does
-/// next. One frame at a time goes through it.
+/// waits for a strip by spinning briefly, then sleeps (as it does between
+/// frames), so that no spinning thread slows what the caller does next. One
+/// frame at a time goes through it.
 class StripWriter
 {
 public:
@@ -81,11 +117,11 @@ public:
 
     ~StripWriter()
     {
+        m_stop = true;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_stop = true;
+            m_writerChanged.notify_all();
         }
-        m_changed.notify_all();
         if (m_thread.joinable())
             m_thread.join();
     }
@@ -96,28 +132,17 @@ public:
     bool run(int chunks, const std::function<void(int)>& transposeStrip, const std::function<bool(int)>& writeStrip)
     {
         std::lock_guard<std::mutex> session(m_sessionMutex);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_writeStrip = &writeStrip;
-            m_ready = 0;
-            m_written = 0;
-            m_failed = false;
-        }
-        for (int chunk = 0; chunk < chunks; ++chunk) {
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_failed)
-                    break;
-            }
+        m_failed = false;
+        m_written = 0;
+        m_ready = 0;
+        m_writeStrip = &writeStrip;
+        for (int chunk = 0; chunk < chunks && !m_failed; ++chunk) {
             transposeStrip(chunk);
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_ready = chunk + 1;
-            }
-            m_changed.notify_all();
+            m_ready = chunk + 1;
+            wake(m_mutex, m_writerChanged, m_writerSleeping);
         }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_failed || m_written == m_ready; });
+        const int ready = m_ready;
+        waitFor([&] { return m_failed || m_written == ready; }, m_mutex, m_callerChanged, m_callerSleeping);
         m_writeStrip = nullptr;
         return !m_failed && m_written == chunks;
     }
@@ -133,32 +158,31 @@ private:
 
     void loop()
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
+        const auto work = [&] { return m_stop || (m_writeStrip && !m_failed && m_written < m_ready); };
         for (;;) {
-            m_changed.wait(lock, [&] { return m_stop || (m_writeStrip && !m_failed && m_written < m_ready); });
+            waitFor(work, m_mutex, m_writerChanged, m_writerSleeping);
             if (m_stop)
                 return;
             const int chunk = m_written;
-            const std::function<bool(int)>* writeStrip = m_writeStrip;
-            lock.unlock();
-            const bool ok = (*writeStrip)(chunk);
-            lock.lock();
-            if (ok)
-                ++m_written;
+            if ((*m_writeStrip.load())(chunk))
+                m_written = chunk + 1;
             else
                 m_failed = true;
-            m_changed.notify_all();
+            wake(m_mutex, m_callerChanged, m_callerSleeping);
         }
     }
 
     std::mutex m_sessionMutex;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    const std::function<bool(int)>* m_writeStrip = nullptr;
-    int m_ready = 0;
-    int m_written = 0;
-    bool m_failed = false;
-    bool m_stop = false;
+    std::condition_variable m_writerChanged;
+    std::condition_variable m_callerChanged;
+    std::atomic<bool> m_writerSleeping{false};
+    std::atomic<bool> m_callerSleeping{false};
+    std::atomic<const std::function<bool(int)>*> m_writeStrip{nullptr};
+    std::atomic<int> m_ready{0};
+    std::atomic<int> m_written{0};
+    std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
 
