@@ -49,6 +49,9 @@ public:
     /// Missing sample value and "no range established" marker.
     static constexpr double NoValue = -9999.0;
     static constexpr int ReservedSize = 10000;
+    /// Largest frame (dimx × dimy samples) a volume may have: frames are read
+    /// and written whole, as images of 32-bit floats.
+    static constexpr qint64 MaximumFrameSamples = qint64(1) << 29;
 
     explicit ZRBloc(const georef::BlocSpace& space, DataSize dataSize = FLOAT_SIZE, QObject* parent = nullptr);
     ~ZRBloc() override;
@@ -101,8 +104,15 @@ public:
     qint64 timesliceDataOffset() const { return m_timesliceDataOffset; }
     void setDataOffset(qint64 offset) { m_dataOffset = offset; }
 
-    /// Bytes of one frame in the file.
+    /// Bytes of one frame in the file; -1 for negative sizes or a frame larger
+    /// than MaximumFrameSamples.
     qint64 frameBytes() const;
+
+    /// Checks the sizes read from a file against each other, the limits above
+    /// and the file's length: sizes not negative, a frame of at most
+    /// MaximumFrameSamples, a data offset past the global header, and every
+    /// frame inside the file. False with the reason in `reason`.
+    bool checkFileLayout(qint64 fileLength, QString* reason) const;
 
     /// Opens an existing file for binary read/write (no creation). Returns a
     /// descriptor, or -1 after "Error when opening ..." (draw type 2).
@@ -111,7 +121,11 @@ public:
 
     /// Writes frame k (an image of dimy rows of dimx samples of the volume's type)
     /// with one positioned write, transposing into trace order first when the
-    /// volume is stored transposed. False after a message on any error.
+    /// volume is stored transposed. Float frames are transposed on the thread
+    /// count measured for their size (ZRFrameTransposer::threadsForNextFrame):
+    /// with two threads the frame is written in consecutive parts, each as soon
+    /// as it is transposed, while the rest is transposed. At most one frame and
+    /// one transposed copy are held. False after a message on any error.
     bool writeFrame(int descriptor, qint64 dataOffset, int k, const void* buffer);
 
     /// The minimum and maximum sample, computed once over every frame under the
@@ -135,6 +149,9 @@ protected:
 
 private:
     void closeReadDescriptor() const;
+    /// True when frame k lies inside the file (checked before a frame buffer is
+    /// allocated); otherwise false after a message.
+    bool frameIsInFile(int k) const;
     bool ensureReadDescriptor() const;
 
     QString m_fileName;

@@ -22,6 +22,8 @@ class ZRObjectHeader
 public:
     static constexpr int GlobalHeaderSize = 2500;
     static constexpr int DefaultReservedSize = 10000;
+    /// Largest object XML ("headerSize") a reader accepts.
+    static constexpr qint64 MaximumHeaderSize = qint64(64) << 20;
 
     /// One object of the container; `remote` names the file holding the data of
     /// an object stored elsewhere (attribute "remote", omitted when empty).
@@ -54,6 +56,8 @@ public:
     /// The global header of a file (null document on failure, with a message).
     static QDomDocument readGlobalHeader(const QString& fileName);
     /// The object XML document of a file (null document on failure, with a message).
+    /// "headerSize" is checked before anything is read: a number, at most
+    /// MaximumHeaderSize, and within the file's length.
     static QDomDocument readObjectDocument(const QString& fileName);
     /// The "remote" attribute of the first "object" element, or empty text.
     static QString remoteOf(const QString& fileName);

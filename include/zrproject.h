@@ -82,6 +82,11 @@ public:
 
     QString projectPath() const override { return m_path; }
     QString projectName() const override;
+    /// Absolute folder for an object type: the project path followed by the
+    /// "value" of each "Directory" from the top down. Empty when no folder has
+    /// the id, or when a value on the way is not one usable folder name
+    /// (isSafeFileName: "..", separators, control characters...), which is
+    /// refused with a message naming it (draw type 2).
     QString directoryForType(int objectType) const override;
     /// The well database folder (object type 33).
     QString wellDatabasePath() const { return directoryForType(WellDatabaseType); }

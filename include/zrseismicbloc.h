@@ -15,7 +15,8 @@ public:
 
     /// Reads a volume file's header: the first "object" of type "ZRSeismicBloc"
     /// (or "ZRBloc"), the file name and the data offset. Null, with a message
-    /// (draw type 2), when the file is not a readable volume.
+    /// (draw type 2), when the file is not a readable volume, including when its
+    /// sizes fail checkFileLayout() (a file shorter than its header describes).
     static std::unique_ptr<ZRSeismicBloc> load(const QString& fileName);
 
     int attribute() const { return m_attribute; }

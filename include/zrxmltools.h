@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QByteArray>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QFont>
@@ -88,4 +89,35 @@ public:
 
     /// Parses a double written by formatDouble (blanks ignored).
     static bool parseDouble(const QString& text, double* value);
+
+    // Whole documents. Every reader of a host XML file parses through
+    // parseDocument (or its file forms), and every writer prints through toBytes.
+
+    /// Deepest element nesting accepted in a document (the root element is level 1).
+    static constexpr int MaximumDepth = 256;
+
+    /// Parses XML text into `document`. The text is first scanned without
+    /// building any node and refused when its elements nest deeper than
+    /// MaximumDepth, so that no reader meets a document it cannot walk. On
+    /// failure returns false, leaves `document` null and gives the parser's
+    /// message, line and column (each output may be null).
+    static bool parseDocument(const QByteArray& content, QDomDocument* document, QString* message = nullptr,
+                              int* line = nullptr, int* column = nullptr);
+
+    /// "Unable to parse XML content of file %1. Parsing error occurs at line %2, column %3: %4".
+    static QString parseErrorText(const QString& fileName, int line, int column, const QString& message);
+
+    /// parseDocument() of text read from `fileName`; on failure `errorText` receives parseErrorText().
+    static bool parseFileContent(const QByteArray& content, const QString& fileName, QDomDocument* document,
+                                 QString* errorText);
+
+    /// Reads and parses a whole file. On failure returns false with
+    /// "Unable to open file %1: %2" (file name, reason) or parseErrorText() in `errorText`.
+    static bool readDocument(const QString& fileName, QDomDocument* document, QString* errorText);
+
+    /// The text of `document`, indented by `indent` spaces per level, with the
+    /// attributes of each element in a fixed order (the order the file formats
+    /// list them in, then alphabetical), so that the same document always gives
+    /// the same bytes whatever the process's hash seed.
+    static QByteArray toBytes(const QDomDocument& document, int indent = 1);
 };

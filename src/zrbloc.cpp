@@ -13,9 +13,11 @@
 #include <QStorageInfo>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -174,7 +176,39 @@ int ZRBloc::bytesPerSample() const
 
 qint64 ZRBloc::frameBytes() const
 {
-    return qint64(bytesPerSample()) * qint64(dimx()) * qint64(dimy());
+    if (dimx() < 0 || dimy() < 0)
+        return -1;
+    const qint64 samples = qint64(dimx()) * qint64(dimy());
+    if (samples > MaximumFrameSamples)
+        return -1;
+    return qint64(bytesPerSample()) * samples;
+}
+
+bool ZRBloc::checkFileLayout(qint64 fileLength, QString* reason) const
+{
+    const auto refuse = [reason](const QString& text) {
+        if (reason)
+            *reason = text;
+        return false;
+    };
+    if (dimx() < 0 || dimy() < 0 || dimz() < 0)
+        return refuse(QStringLiteral("invalid volume size %1 x %2 x %3").arg(dimx()).arg(dimy()).arg(dimz()));
+    const qint64 bytes = frameBytes();
+    if (bytes < 0)
+        return refuse(QStringLiteral("frames of %1 x %2 samples are larger than the largest frame accepted (%3 samples)")
+                          .arg(dimx())
+                          .arg(dimy())
+                          .arg(MaximumFrameSamples));
+    if (m_dataOffset < ZRObjectHeader::GlobalHeaderSize || m_dataOffset > fileLength)
+        return refuse(QStringLiteral("data offset %1 lies outside the file (%2 bytes)").arg(m_dataOffset).arg(fileLength));
+    // Both factors are below 2^31, so the product cannot overflow.
+    const qint64 sampleBytes = bytes * qint64(dimz());
+    if (sampleBytes > fileLength - m_dataOffset)
+        return refuse(QStringLiteral("the header describes %1 bytes of samples from offset %2 but the file holds %3 bytes")
+                          .arg(sampleBytes)
+                          .arg(m_dataOffset)
+                          .arg(fileLength));
+    return true;
 }
 
 void ZRBloc::setFileName(const QString& fileName)
@@ -274,6 +308,11 @@ bool ZRBloc::writeFrame(int descriptor, qint64 dataOffset, int k, const void* bu
         return false;
     }
     const qint64 bytes = frameBytes();
+    if (bytes < 0) {
+        ZREventBus::sendMessage(eDrawError,
+                                QStringLiteral("Error attempting to write large frame : %1/%2").arg(k).arg(dimz()), true);
+        return false;
+    }
     const qint64 offset = dataOffset + qint64(k) * bytes;
     const char* data = static_cast<const char*>(buffer);
     const bool transposed = isStoredTransposed();
@@ -286,15 +325,38 @@ bool ZRBloc::writeFrame(int descriptor, qint64 dataOffset, int k, const void* bu
                 return false;
             }
         }
-        if (m_dataSize == FLOAT_SIZE)
-            ZRFrameTransposer::transposeFloats(static_cast<const float*>(buffer),
-                                               reinterpret_cast<float*>(m_writeBuffer.data()), dimy(), dimx());
-        else
-            ZRFrameTransposer::transpose(buffer, m_writeBuffer.data(), dimy(), dimx(), bytesPerSample());
-        data = m_writeBuffer.data();
     }
-    if (!writeFully(descriptor, data, std::size_t(bytes), offset)) {
-        const QString error = systemError(errno);
+    // Float frames are transposed on the thread count measured for their size,
+    // timed with their write (see ZRFrameTransposer::threadsForNextFrame); with
+    // two threads the write of each finished part overlaps the transposition.
+    const bool measured = transposed && m_dataSize == FLOAT_SIZE;
+    bool written = false;
+    int writeError = 0;
+    if (measured) {
+        const int threads = ZRFrameTransposer::threadsForNextFrame(std::size_t(bytes));
+        const auto start = std::chrono::steady_clock::now();
+        char* target = m_writeBuffer.data();
+        written = ZRFrameTransposer::transposeFloatsAndWrite(
+            static_cast<const float*>(buffer), reinterpret_cast<float*>(target), dimy(), dimx(), threads,
+            [&](std::size_t at, std::size_t size) {
+                if (writeFully(descriptor, target + at, size, offset + qint64(at)))
+                    return true;
+                writeError = errno;
+                return false;
+            });
+        if (written)
+            ZRFrameTransposer::recordFrameTime(std::size_t(bytes), threads,
+                                               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    } else {
+        if (transposed) {
+            ZRFrameTransposer::transpose(buffer, m_writeBuffer.data(), dimy(), dimx(), bytesPerSample());
+            data = m_writeBuffer.data();
+        }
+        written = writeFully(descriptor, data, std::size_t(bytes), offset);
+        writeError = errno;
+    }
+    if (!written) {
+        const QString error = systemError(writeError);
         ZREventBus::sendMessage(
             eDrawError,
             QStringLiteral("Error writing large frame (%9) to file %1 - frame %2/%3 - offset %4/%5 - buffer %6 - size %7 : %8")
@@ -337,11 +399,11 @@ bool ZRBloc::ensureReadDescriptor() const
 
 bool ZRBloc::readRawFrame(int k, void* buffer) const
 {
-    if (k < 0 || k >= dimz() || !buffer || m_dataOffset < 0)
+    const qint64 bytes = frameBytes();
+    if (k < 0 || k >= dimz() || !buffer || m_dataOffset < 0 || bytes < 0)
         return false;
     if (!ensureReadDescriptor())
         return false;
-    const qint64 bytes = frameBytes();
     if (!readFully(m_readDescriptor, static_cast<char*>(buffer), std::size_t(bytes), m_dataOffset + qint64(k) * bytes)) {
         const QString reason = errno == 0 ? QStringLiteral("unexpected end of file at frame %1").arg(k) : systemError(errno);
         ZREventBus::sendMessage(eDrawFileError, QStringLiteral("Error when reading %1 - %2").arg(m_fileName, reason), true);
@@ -350,11 +412,46 @@ bool ZRBloc::readRawFrame(int k, void* buffer) const
     return true;
 }
 
-bool ZRBloc::readFrame(int k, ZRImage& image) const
+bool ZRBloc::frameIsInFile(int k) const
 {
     const qint64 bytes = frameBytes();
-    if (bytes <= 0 || k < 0 || k >= dimz())
+    if (bytes < 0) {
+        ZREventBus::sendMessage(eDrawFileError,
+                                QStringLiteral("Error when reading %1 - %2")
+                                    .arg(m_fileName,
+                                         QStringLiteral("frames of %1 x %2 samples are larger than the largest frame accepted (%3 samples)")
+                                             .arg(dimx())
+                                             .arg(dimy())
+                                             .arg(MaximumFrameSamples)),
+                                true);
         return false;
+    }
+    if (m_dataOffset < 0 || !ensureReadDescriptor())
+        return false;
+    struct stat status{};
+    if (::fstat(m_readDescriptor, &status) != 0) {
+        ZREventBus::sendMessage(eDrawFileError, QStringLiteral("Error when reading %1 - %2").arg(m_fileName, systemError(errno)), true);
+        return false;
+    }
+    const qint64 length = qint64(status.st_size);
+    if (m_dataOffset > length || qint64(k + 1) * bytes > length - m_dataOffset) {
+        ZREventBus::sendMessage(eDrawFileError,
+                                QStringLiteral("Error when reading %1 - %2")
+                                    .arg(m_fileName, QStringLiteral("unexpected end of file at frame %1").arg(k)),
+                                true);
+        return false;
+    }
+    return true;
+}
+
+bool ZRBloc::readFrame(int k, ZRImage& image) const
+{
+    if (k < 0 || k >= dimz() || dimx() <= 0 || dimy() <= 0)
+        return false;
+    // Nothing is allocated for a frame that the file does not hold.
+    if (!frameIsInFile(k))
+        return false;
+    const qint64 bytes = frameBytes();
     try {
         if (m_readBuffer.size() != std::size_t(bytes))
             m_readBuffer.resize(std::size_t(bytes));
@@ -419,6 +516,8 @@ bool ZRBloc::valueRange(int parentProgressId, bool cancellable, double* minimum,
 
     const qint64 bytes = frameBytes();
     if (bytes <= 0 || dimz() <= 0)
+        return answer(false);
+    if (!frameIsInFile(dimz() - 1))
         return answer(false);
     std::vector<char> frame;
     try {

@@ -5,6 +5,8 @@
 #include "zrobjectserialization.h"
 #include "zrxmltools.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -54,15 +56,9 @@ void setValue(QDomElement globalHeader, const QString& name, const QString& valu
 QDomDocument parseDocument(const QByteArray& bytes, const QString& fileName)
 {
     QDomDocument document;
-    QString message;
-    int line = 0;
-    int column = 0;
-    if (!document.setContent(bytes, &message, &line, &column)) {
-        reportFileError(QStringLiteral("Unable to parse XML content of file %1. Parsing error occurs at line %2, column %3: %4")
-                            .arg(fileName)
-                            .arg(line)
-                            .arg(column)
-                            .arg(message));
+    QString errorText;
+    if (!ZRXmlTools::parseFileContent(bytes, fileName, &document, &errorText)) {
+        reportFileError(errorText);
         return QDomDocument();
     }
     return document;
@@ -86,6 +82,15 @@ bool readAt(std::FILE* file, long offset, QByteArray* bytes, int size, const QSt
         return false;
     }
     return true;
+}
+
+/// Length of an open file in bytes; -1 when it cannot be told.
+qint64 fileLength(std::FILE* file)
+{
+    struct stat status{};
+    if (::fstat(::fileno(file), &status) != 0)
+        return -1;
+    return qint64(status.st_size);
 }
 
 QDomDocument globalHeaderOf(std::FILE* file, const QString& fileName)
@@ -153,7 +158,7 @@ bool ZRObjectHeader::writeObjectHeader(const QString& fileName, const QList<Entr
         object.appendChild(entry.object->toXml(objectDocument));
         globalObject.appendChild(object);
     }
-    const QByteArray objectText = objectDocument.toByteArray(1);
+    const QByteArray objectText = ZRXmlTools::toBytes(objectDocument, 1);
     const qint64 headerSize = objectText.size();
     writeAt(file.get(), GlobalHeaderSize, objectText.constData(), std::size_t(headerSize), name);
 
@@ -163,7 +168,7 @@ bool ZRObjectHeader::writeObjectHeader(const QString& fileName, const QList<Entr
     setValue(globalRoot, QStringLiteral("headerSize"), QString::number(headerSize));
 
     QByteArray globalBlock(GlobalHeaderSize, '\0');
-    const QByteArray globalText = globalHeader.toByteArray(1);
+    const QByteArray globalText = ZRXmlTools::toBytes(globalHeader, 1);
     std::memcpy(globalBlock.data(), globalText.constData(), std::size_t(std::min<int>(globalText.size(), GlobalHeaderSize - 1)));
     writeAt(file.get(), 0, globalBlock.constData(), GlobalHeaderSize, name);
 
@@ -212,12 +217,22 @@ QDomDocument ZRObjectHeader::readObjectDocument(const QString& fileName)
     if (globalHeader.isNull())
         return QDomDocument();
     const QDomElement root = globalHeader.documentElement();
-    bool ok = false;
-    const qint64 headerSize = ZRXmlTools::readValue(root, QStringLiteral("headerSize")).trimmed().toLongLong(&ok);
-    if (!ok || headerSize < 0 || headerSize > std::numeric_limits<int>::max()) {
-        reportFileError(QStringLiteral("Error when reading %1 - %2").arg(fileName, QStringLiteral("invalid header size")));
+    const auto refuse = [&fileName](const QString& reason) {
+        reportFileError(QStringLiteral("Error when reading %1 - %2").arg(fileName, reason));
         return QDomDocument();
-    }
+    };
+    bool ok = false;
+    const QString sizeText = ZRXmlTools::readValue(root, QStringLiteral("headerSize")).trimmed();
+    const qint64 headerSize = sizeText.toLongLong(&ok);
+    if (!ok || headerSize < 0)
+        return refuse(QStringLiteral("invalid header size \"%1\"").arg(sizeText));
+    if (headerSize > MaximumHeaderSize)
+        return refuse(QStringLiteral("header size %1 is larger than the largest header accepted (%2 bytes)")
+                          .arg(headerSize)
+                          .arg(MaximumHeaderSize));
+    const qint64 length = fileLength(file.get());
+    if (length < 0 || headerSize > length - GlobalHeaderSize)
+        return refuse(QStringLiteral("header size %1 goes past the end of the file (%2 bytes)").arg(headerSize).arg(length));
     QByteArray objectText;
     if (!readAt(file.get(), GlobalHeaderSize, &objectText, int(headerSize), fileName))
         return QDomDocument();

@@ -1,6 +1,7 @@
 #include "zrproject.h"
 
 #include "zreventbus.h"
+#include "zrpathsafety.h"
 #include "zrxmltools.h"
 
 #include <QDir>
@@ -85,16 +86,25 @@ ZRProject::WarningHandler& warningHandler()
 }
 
 /// Relative path of a "Directory" element: native separator + value of each
-/// "Directory" from the top down to the element.
-QString relativePathOf(QDomElement element)
+/// "Directory" from the top down to the element. False, with the offending
+/// value in `unsafeValue`, when a value is not one usable folder name (such as
+/// "..", or a value holding a separator), which would lead outside the project.
+bool relativePathOf(QDomElement element, QString* relative, QString* unsafeValue = nullptr)
 {
-    QString relative;
+    relative->clear();
     while (!element.isNull() && element.tagName() == kDirectory) {
-        relative.prepend(QDir::separator() + element.attribute(QStringLiteral("value")));
+        const QString value = element.attribute(QStringLiteral("value"));
+        if (!isSafeFileName(value)) {
+            if (unsafeValue)
+                *unsafeValue = value;
+            relative->clear();
+            return false;
+        }
+        relative->prepend(QDir::separator() + value);
         const QDomNode parent = element.parentNode();
         element = parent.isElement() ? parent.toElement() : QDomElement();
     }
-    return relative;
+    return true;
 }
 
 } // namespace
@@ -158,15 +168,7 @@ ZRProject::LoadStatus ZRProject::load()
     file.close();
 
     QDomDocument document;
-    QString parseMessage;
-    int line = 0;
-    int column = 0;
-    if (!document.setContent(content, &parseMessage, &line, &column)) {
-        m_loadMessage = QStringLiteral("Unable to parse XML content of file %1. Parsing error occurs at line %2, column %3: %4")
-                            .arg(fileName)
-                            .arg(line)
-                            .arg(column)
-                            .arg(parseMessage);
+    if (!ZRXmlTools::parseFileContent(content, fileName, &document, &m_loadMessage)) {
         ZREventBus::sendMessage(eDrawError, m_loadMessage, false);
         return m_loadStatus = LoadStatus::ParseError;
     }
@@ -253,7 +255,19 @@ QString ZRProject::directoryForType(int objectType) const
     const QDomElement directory = findDirectory(m_fileStructure, objectType);
     if (directory.isNull())
         return QString();
-    return m_path + relativePathOf(directory);
+    QString relative;
+    QString unsafeValue;
+    if (!relativePathOf(directory, &relative, &unsafeValue)) {
+        ZREventBus::sendMessage(eDrawFileError,
+                                QStringLiteral("The folder \"%1\" given for object type %2 in %3 is not a folder name "
+                                               "inside the project; it is not used.")
+                                    .arg(unsafeValue)
+                                    .arg(objectType)
+                                    .arg(descriptorPath()),
+                                false);
+        return QString();
+    }
+    return m_path + relative;
 }
 
 QString ZRProject::descriptorPath(bool forSaving) const
@@ -311,7 +325,7 @@ bool ZRProject::saveDescriptor(QString* errorText) const
     root.appendChild(display);
 
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document.toByteArray(1)) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(ZRXmlTools::toBytes(document, 1)) < 0 || !file.commit()) {
         const QString text = QStringLiteral("Unable to open file %1: %2").arg(fileName, file.errorString());
         ZREventBus::sendMessage(eDrawFileError, text, false);
         if (errorText)
@@ -349,7 +363,9 @@ bool ZRProject::createEmptyProject(const QString& parentFolder, const QString& n
     project.m_allowSessionRestoreIfHigherVersion = 0;
     const QDomNodeList directories = project.m_fileStructure.elementsByTagName(kDirectory);
     for (int index = 0; index < directories.count(); ++index) {
-        const QString folder = path + relativePathOf(directories.item(index).toElement());
+        QString relative;
+        relativePathOf(directories.item(index).toElement(), &relative);
+        const QString folder = path + relative;
         if (!QDir().mkpath(folder)) {
             removeCreated();
             return fail(QStringLiteral("Unable to create the folder %1").arg(folder));

@@ -1,8 +1,11 @@
 #include "zrseismicbloc.h"
 
 #include "zreventbus.h"
+#include "zrlongpath.h"
 #include "zrobjectheader.h"
 #include "zrxmltools.h"
+
+#include <QFileInfo>
 
 ZRSeismicBloc::ZRSeismicBloc(const georef::BlocSpace& space, DataSize dataSize, QObject* parent)
     : ZRBloc(space, dataSize, parent)
@@ -34,6 +37,10 @@ std::unique_ptr<ZRSeismicBloc> ZRSeismicBloc::load(const QString& fileName)
     const QDomDocument objects = ZRObjectHeader::readObjectDocument(fileName);
     if (objects.isNull())
         return nullptr;
+    const auto refuse = [&fileName](const QString& reason) {
+        ZREventBus::sendMessage(eDrawFileError, QStringLiteral("Error when reading %1 - %2").arg(fileName, reason), true);
+        return nullptr;
+    };
     for (const QDomElement& object : ZRObjectHeader::objectElements(objects)) {
         const QString type = object.attribute(QStringLiteral("type"));
         if (type != QLatin1String("ZRSeismicBloc") && type != QLatin1String("ZRBloc"))
@@ -46,10 +53,10 @@ std::unique_ptr<ZRSeismicBloc> ZRSeismicBloc::load(const QString& fileName)
         volume->setDataOffset(ZRObjectHeader::dataOffset(globalHeader.documentElement()));
         if (volume->dataOffset() < 0)
             break;
+        QString reason;
+        if (!volume->checkFileLayout(QFileInfo(ZRLongPath::systemName(fileName)).size(), &reason))
+            return refuse(reason);
         return volume;
     }
-    ZREventBus::sendMessage(eDrawFileError,
-                            QStringLiteral("Error when reading %1 - %2").arg(fileName, QStringLiteral("no volume in the file header")),
-                            true);
-    return nullptr;
+    return refuse(QStringLiteral("no volume in the file header"));
 }

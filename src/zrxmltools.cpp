@@ -1,5 +1,12 @@
 #include "zrxmltools.h"
 
+#include <QFile>
+#include <QVector>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+
 namespace
 {
 
@@ -400,4 +407,189 @@ bool ZRXmlTools::readMatrix(const QDomElement& parent, const QString& name, Matr
     }
     *matrix = result;
     return true;
+}
+
+bool ZRXmlTools::parseDocument(const QByteArray& content, QDomDocument* document, QString* message, int* line,
+                               int* column)
+{
+    const auto fail = [&](const QString& text, qint64 atLine, qint64 atColumn) {
+        if (document)
+            *document = QDomDocument();
+        if (message)
+            *message = text;
+        if (line)
+            *line = int(atLine);
+        if (column)
+            *column = int(atColumn);
+        return false;
+    };
+
+    // The scan keeps only a depth counter: it neither recurses nor builds nodes.
+    QXmlStreamReader scanner(content);
+    int depth = 0;
+    while (!scanner.atEnd()) {
+        const QXmlStreamReader::TokenType token = scanner.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (++depth > MaximumDepth)
+                return fail(QStringLiteral("elements nested deeper than %1 levels").arg(MaximumDepth),
+                            scanner.lineNumber(), scanner.columnNumber());
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    if (scanner.hasError())
+        return fail(scanner.errorString(), scanner.lineNumber(), scanner.columnNumber());
+
+    // The same parser builds the document, so both passes accept the same texts.
+    QXmlStreamReader reader(content);
+    QDomDocument parsed;
+    QString parseMessage;
+    int parseLine = 0;
+    int parseColumn = 0;
+    if (!parsed.setContent(&reader, false, &parseMessage, &parseLine, &parseColumn))
+        return fail(parseMessage, parseLine, parseColumn);
+    if (document)
+        *document = parsed;
+    return true;
+}
+
+QString ZRXmlTools::parseErrorText(const QString& fileName, int line, int column, const QString& message)
+{
+    return QStringLiteral("Unable to parse XML content of file %1. Parsing error occurs at line %2, column %3: %4")
+        .arg(fileName)
+        .arg(line)
+        .arg(column)
+        .arg(message);
+}
+
+bool ZRXmlTools::parseFileContent(const QByteArray& content, const QString& fileName, QDomDocument* document,
+                                  QString* errorText)
+{
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (parseDocument(content, document, &message, &line, &column))
+        return true;
+    if (errorText)
+        *errorText = parseErrorText(fileName, line, column, message);
+    return false;
+}
+
+bool ZRXmlTools::readDocument(const QString& fileName, QDomDocument* document, QString* errorText)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (document)
+            *document = QDomDocument();
+        if (errorText)
+            *errorText = QStringLiteral("Unable to open file %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    return parseFileContent(file.readAll(), fileName, document, errorText);
+}
+
+namespace
+{
+
+/// Attributes in the order the host file formats list them; others follow alphabetically.
+int attributeRank(const QString& name)
+{
+    static const QStringList order = {
+        QStringLiteral("directoryId"), QStringLiteral("value"),   QStringLiteral("visible"),
+        QStringLiteral("name"),        QStringLiteral("pixmapName"), QStringLiteral("type"),
+        QStringLiteral("remote"),      QStringLiteral("version"), QStringLiteral("allowOpeningIfHigherVersion"),
+        QStringLiteral("allowSessionRestoreIfHigherVersion"),
+        QStringLiteral("red"),         QStringLiteral("green"),   QStringLiteral("blue"),
+        QStringLiteral("alpha"),       QStringLiteral("originX"), QStringLiteral("originY"),
+        QStringLiteral("width"),       QStringLiteral("height"),  QStringLiteral("x"),
+        QStringLiteral("y"),           QStringLiteral("z"),       QStringLiteral("t")};
+    const int rank = order.indexOf(name);
+    return rank < 0 ? order.size() : rank;
+}
+
+void writeStartOf(QXmlStreamWriter& writer, const QDomNode& node)
+{
+    const QDomElement element = node.toElement();
+    writer.writeStartElement(element.tagName());
+    const QDomNamedNodeMap attributes = element.attributes();
+    QVector<QDomAttr> sorted;
+    sorted.reserve(attributes.count());
+    for (int index = 0; index < attributes.count(); ++index)
+        sorted.append(attributes.item(index).toAttr());
+    std::sort(sorted.begin(), sorted.end(), [](const QDomAttr& a, const QDomAttr& b) {
+        const int rankA = attributeRank(a.name());
+        const int rankB = attributeRank(b.name());
+        return rankA != rankB ? rankA < rankB : a.name() < b.name();
+    });
+    for (const QDomAttr& attribute : sorted)
+        writer.writeAttribute(attribute.name(), attribute.value());
+}
+
+void writeLeaf(QXmlStreamWriter& writer, const QDomNode& node)
+{
+    switch (node.nodeType()) {
+    case QDomNode::TextNode:
+        writer.writeCharacters(node.toText().data());
+        break;
+    case QDomNode::CDATASectionNode:
+        writer.writeCDATA(node.toCDATASection().data());
+        break;
+    case QDomNode::CommentNode:
+        writer.writeComment(node.toComment().data());
+        break;
+    case QDomNode::ProcessingInstructionNode: {
+        const QDomProcessingInstruction instruction = node.toProcessingInstruction();
+        writer.writeProcessingInstruction(instruction.target(), instruction.data());
+        break;
+    }
+    case QDomNode::EntityReferenceNode:
+        writer.writeEntityReference(node.nodeName());
+        break;
+    case QDomNode::DocumentTypeNode:
+        writer.writeDTD(QStringLiteral("<!DOCTYPE %1>").arg(node.nodeName()));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+QByteArray ZRXmlTools::toBytes(const QDomDocument& document, int indent)
+{
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    writer.setAutoFormatting(indent > 0);
+    writer.setAutoFormattingIndent(indent);
+    // Walks the tree without recursion: down into elements, then across and up.
+    QDomNode node = document.firstChild();
+    while (!node.isNull()) {
+        if (node.isElement()) {
+            writeStartOf(writer, node);
+            if (node.hasChildNodes()) {
+                node = node.firstChild();
+                continue;
+            }
+            writer.writeEndElement();
+        } else {
+            writeLeaf(writer, node);
+        }
+        while (node.nextSibling().isNull()) {
+            node = node.parentNode();
+            if (node.isNull() || node.isDocument()) {
+                node = QDomNode();
+                break;
+            }
+            writer.writeEndElement();
+        }
+        if (!node.isNull())
+            node = node.nextSibling();
+    }
+    writer.writeEndDocument();
+    // The writer starts a line before the first element even at the top.
+    while (bytes.startsWith('\n'))
+        bytes.remove(0, 1);
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        bytes.append('\n');
+    return bytes;
 }

@@ -5,6 +5,7 @@
 #include "datalinkprocess.h"
 #include "reporttohost.h"
 #include "terminationrequest.h"
+#include "testfault.h"
 #include "wintools.h"
 #include "zrlogdatabase.h"
 #include "zrwelldbdialoganswerer.h"
@@ -24,10 +25,10 @@
 namespace
 {
 
+// Runs inside the signal handler: async-signal-safe calls only.
 void onUnhandledFault(wintools::ExceptionPointers* pointers)
 {
-    reportCrash(pointers);
-    ::_exit(-1);
+    reportCrashFromSignal(pointers);
 }
 
 } // namespace
@@ -48,6 +49,7 @@ int reportCrash(const wintools::ExceptionPointers* pointers)
 
 void installUnhandledFaultReport()
 {
+    prepareCrashReports();
     wintools::setUnhandledExceptionFilter(onUnhandledFault);
 }
 
@@ -75,6 +77,7 @@ int dataLinkMain(int argc, char** argv)
         DataLinkProcess process(application, reservedA, reservedB, QString::fromUtf8(logLocation.c_str()));
         setCrashReportVersion(major, minor, patch, build);
         registerResources();
+        provokeTestFault();
         ZRWellDbDialogAnswerer::install(nullptr);
         ZRProject::setWarningHandler(
             [](const QString& title, const QString& text) { QMessageBox::warning(nullptr, title, text); });

@@ -13,6 +13,8 @@ namespace wintools { struct ExceptionPointers; }
 int reportCrash(const wintools::ExceptionPointers* pointers);
 
 /// Installs the process-wide filter for faults that cannot become exceptions
-/// (aborts, signals sent from outside, faults on other threads): it writes the
-/// crash report, reports it to the host and ends the process with -1.
+/// (aborts, signals sent from outside, faults on other threads, stack
+/// overflows, faults inside the allocator or during a translation): inside the
+/// signal handler, with async-signal-safe calls only, it writes the crash
+/// report, reports it to the host ("1", the path) and ends the process with -1.
 void installUnhandledFaultReport();

@@ -14,10 +14,29 @@
 
 namespace
 {
+/// Qt's own diagnostics are notes about the toolkit, not failures of the data
+/// link: they go to the host as information (draw type 0), named as Qt's.
 void forwardQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
-    const bool problem = type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg;
-    ZREventBus::sendMessage(problem ? eDrawError : eDrawInformation, QStringLiteral("Qt: ") + text, false);
+    const char* kind = "debug";
+    switch (type) {
+    case QtDebugMsg:
+        kind = "debug";
+        break;
+    case QtInfoMsg:
+        kind = "info";
+        break;
+    case QtWarningMsg:
+        kind = "warning";
+        break;
+    case QtCriticalMsg:
+        kind = "critical";
+        break;
+    case QtFatalMsg:
+        kind = "fatal";
+        break;
+    }
+    ZREventBus::sendMessage(eDrawInformation, QStringLiteral("Qt %1: %2").arg(QLatin1String(kind), text), false);
 }
 } // namespace
 

@@ -18,7 +18,9 @@ class ZREventBus;
 /// iconHandler. Its destructor tears them down in reverse order.
 ///
 /// While it lives, Qt's own diagnostics go to the event bus and the log instead
-/// of standard error, which carries only the fatal-error report to the host.
+/// of standard error, which carries only the fatal-error report to the host:
+/// as information (draw type 0), "Qt <debug|info|warning|critical|fatal>: <text>",
+/// so that the host does not show them as the data link's errors.
 class DataLinkProcess
 {
 public:

@@ -1,7 +1,12 @@
 // Volume write benchmark: writing a float volume frame by frame with the
-// trace-order transposition against writing the same bytes untransposed (one
-// write per frame), and the transposition alone against a memcpy, on one and
-// two threads.
+// trace-order transposition (ours, with the thread count the writer measures
+// for itself) against writing the same bytes untransposed, one write per frame
+// (the baseline); then the same with one and with two threads forced, and the
+// transposition alone against a memcpy. Ours and the baseline take turns over
+// the rounds ($DATALINK_BENCH_ROUNDS, default 5); each comparison reports the
+// median ratio and its spread.
+//
+//   bench_volumewrite [traces samples]      (default 1024 x 1024, frames of 4 MiB)
 
 #include "benchsupport.h"
 #include "zrframetransposer.h"
@@ -13,8 +18,8 @@
 
 #include <omp.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -59,7 +64,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // 1024 traces of 1024 samples (4 MiB frames) unless given as arguments: traces samples.
     const QStringList arguments = application.arguments();
     const int dimx = arguments.size() > 2 ? arguments.at(1).toInt() : 1024;
     const int dimy = arguments.size() > 2 ? arguments.at(2).toInt() : 1024;
@@ -68,67 +72,85 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::uint64_t frameBytes = std::uint64_t(dimx) * dimy * sizeof(float);
-    const int dimz = int(bytes / frameBytes);
-    std::printf("Volume %d x %d x %d floats (%.0f MiB), frames of %.0f MiB, %d OpenMP threads available\n", dimx, dimy,
-                dimz, double(frameBytes) * dimz / (1 << 20), double(frameBytes) / (1 << 20), omp_get_max_threads());
+    const int dimz = int(std::max<std::uint64_t>(1, bytes / frameBytes));
+    const int rounds = bench::roundsFromEnvironment(5);
+    std::printf("Volume %d x %d x %d floats (%.0f MiB), frames of %.2f MiB, %d OpenMP threads available, %d rounds\n",
+                dimx, dimy, dimz, double(frameBytes) * dimz / (1 << 20), double(frameBytes) / (1 << 20),
+                omp_get_max_threads(), rounds);
 
     std::vector<float> image(std::size_t(dimx) * dimy);
     fillPattern(image);
     const QString fileName = folder + QStringLiteral("/volume.vol");
+    // Each write starts from no file, so that no round inherits another's page cache.
+    const auto removeFile = [&] { QFile::remove(fileName); };
 
-    // The variants take turns so that page-cache write-back and other load hit them alike; best of five each.
     bool ok = true;
-    const std::vector<int> variants{-1, 1, 2, 0}; // -1 untransposed; 0 the library's own thread choice
-    std::vector<double> best(variants.size(), 1e300);
-    for (int round = 0; round < 5; ++round)
-        for (std::size_t v = 0; v < variants.size(); ++v) {
-            const int threads = variants[v];
-            if (threads > omp_get_max_threads())
-                continue;
-            ZRFrameTransposer::setThreadCountOverride(std::max(0, threads));
-            const double seconds = bench::secondsOf([&] { ok = writeVolume(dimx, dimy, dimz, threads >= 0, fileName, image) && ok; });
-            best[v] = std::min(best[v], seconds);
-        }
-    for (std::size_t v = 1; v < variants.size(); ++v) {
-        if (best[v] >= 1e300)
+    const auto untransposed = [&] { ok = writeVolume(dimx, dimy, dimz, false, fileName, image) && ok; };
+
+    // Ours: the writer measures its thread choice afresh in every round.
+    std::vector<int> choices;
+    const auto measuredWrite = [&] {
+        ZRFrameTransposer::setThreadCountOverride(0);
+        ZRFrameTransposer::resetMeasurements();
+        ok = writeVolume(dimx, dimy, dimz, true, fileName, image) && ok;
+        choices.push_back(ZRFrameTransposer::chosenThreads(std::size_t(frameBytes)));
+    };
+    const bench::RoundRatios measured = bench::alternateRounds(
+        QStringLiteral("transposed volume write (measured thread choice) vs untransposed write"), rounds, true,
+        measuredWrite, untransposed, removeFile);
+    bench::reportRounds(measured, 0.8);
+    std::printf("  thread counts chosen by the writer, per round:");
+    for (int threads : choices)
+        std::printf(" %d", threads);
+    std::printf("%s\n", choices.empty() || choices.front() == 0 ? " (frames below the measured size or one thread)" : "");
+
+    // For reference: each count forced.
+    for (const int threads : {1, 2}) {
+        if (threads > omp_get_max_threads())
             continue;
-        const QString label = variants[v] == 0
-            ? QStringLiteral("automatic: %1 thread(s)").arg(ZRFrameTransposer::threadsFor(frameBytes))
-            : QStringLiteral("%1 thread(s)").arg(variants[v]);
-        bench::reportRatio(QStringLiteral("transposed volume write (%1) vs untransposed write, goal >= 0.8").arg(label),
-                           best[v], best[0], true);
+        const auto forcedWrite = [&] {
+            ZRFrameTransposer::setThreadCountOverride(threads);
+            ok = writeVolume(dimx, dimy, dimz, true, fileName, image) && ok;
+            ZRFrameTransposer::setThreadCountOverride(0);
+        };
+        bench::reportRounds(bench::alternateRounds(
+            QStringLiteral("transposed volume write (%1 thread(s) forced) vs untransposed write").arg(threads), rounds, true,
+            forcedWrite, untransposed, removeFile));
     }
-    ZRFrameTransposer::setThreadCountOverride(0);
-    QFile::remove(fileName);
+    removeFile();
     if (!ok)
         std::printf("A volume write failed.\n");
+    // The writer holds the caller's frame and one transposed copy, whatever the volume's size.
+    std::printf("peak resident memory after the volume writes: %.1f MiB (frames of %.1f MiB)\n",
+                double(bench::peakResidentBytes()) / (1 << 20), double(frameBytes) / (1 << 20));
 
-    // Transposition alone against memcpy of the same bytes, buffers allocated and touched once.
+    // The transposition alone against memcpy of the same bytes, buffers allocated and touched once.
     for (const int side : {256, 512, 1024, 2048}) {
         const std::size_t count = std::size_t(side) * std::size_t(side);
         std::vector<float> source(count);
         std::vector<float> target(count, 0.0f);
         fillPattern(source);
         const int repeats = int(std::max<std::size_t>(4, (std::size_t(256) << 20) / (count * sizeof(float))));
-        const double copy = bench::bestSecondsOf(5, [&] {
+        const auto copy = [&] {
             for (int r = 0; r < repeats; ++r) {
                 std::memcpy(target.data(), source.data(), count * sizeof(float));
                 source[std::size_t(r) % count] += 0.0f;
             }
-        });
-        for (int threads : {1, 2}) {
-            const double transpose = bench::bestSecondsOf(5, [&] {
+        };
+        for (const int threads : {1, 2}) {
+            if (threads > omp_get_max_threads())
+                continue;
+            const auto transpose = [&] {
                 for (int r = 0; r < repeats; ++r)
                     ZRFrameTransposer::transposeFloats(source.data(), target.data(), side, side, threads);
-            });
-            bench::reportRatio(QStringLiteral("transpose %1 x %1 frame (%2 KiB, %3 thread(s)) vs memcpy, goal >= 0.5")
-                                   .arg(side)
-                                   .arg(count * sizeof(float) / 1024)
-                                   .arg(threads),
-                               transpose, copy, true);
+            };
+            bench::reportRounds(bench::alternateRounds(QStringLiteral("transpose %1 x %1 frame (%2 KiB, %3 thread(s)) vs memcpy")
+                                                           .arg(side)
+                                                           .arg(count * sizeof(float) / 1024)
+                                                           .arg(threads),
+                                                       rounds, true, transpose, copy),
+                                0.5);
         }
-        std::printf("  frame of %zu KiB: the automatic choice uses %d thread(s)\n", count * sizeof(float) / 1024,
-                    ZRFrameTransposer::threadsFor(count * sizeof(float)));
     }
     QDir(folder).removeRecursively();
     return ok ? 0 : 1;

@@ -29,8 +29,11 @@ using PjPtr = std::unique_ptr<PJ, PjDeleter>;
 ContextPtr newContext()
 {
     ContextPtr context(proj_context_create());
-    if (context)
+    if (context) {
         proj_log_level(context.get(), PJ_LOG_NONE);
+        // "+init=epsg:NNNN" definitions are read as the PROJ.4 library read them.
+        proj_context_use_proj4_init_rules(context.get(), 1);
+    }
     return context;
 }
 

@@ -78,6 +78,7 @@ private slots:
     void initTestCase();
 
     void crsStripsUnitsAndParses();
+    void crsConversionWithInitDefinitions();
     void crsRecognisesGeographic_data();
     void crsRecognisesGeographic();
     void crsNames();
@@ -139,6 +140,10 @@ void TestGeometry::crsRecognisesGeographic_data()
     QTest::newRow("latlong with towgs84") << "+proj=latlong +ellps=intl +towgs84=-87,-98,-121" << true << true;
     QTest::newRow("utm") << "+proj=utm +zone=31 +datum=WGS84 +units=m" << true << false;
     QTest::newRow("units stripped before PROJ") << "+proj=tmerc +lat_0=0 +lon_0=3 +k=0.9996 +x_0=500000 +ellps=WGS84 +units=bogus" << true << false;
+    QTest::newRow("init file, projected") << "+init=epsg:32631" << true << false;
+    QTest::newRow("init file, geographic") << "+init=epsg:4326" << true << true;
+    QTest::newRow("init file with units stripped") << "+init=epsg:32631 +units=us-ft" << true << false;
+    QTest::newRow("init file, unknown code") << "+init=epsg:99999999" << false << false;
     QTest::newRow("unknown projection") << "+proj=nothing_like_this" << false << false;
     QTest::newRow("not a definition") << "hello" << false << false;
     QTest::newRow("empty") << "" << false << false;
@@ -186,6 +191,30 @@ void TestGeometry::crsConversion()
     QVERIFY(!georef::Crs(QStringLiteral("+proj=bad"), QStringLiteral("Bad")).convertPoints(utm31, untouched, &error));
     QCOMPARE(error, QStringLiteral("Invalid CRS conversion from Invalid CRS to UTM 31N"));
     QCOMPARE(untouched.front(), core::vec3(1.0, 2.0, 3.0));
+}
+
+void TestGeometry::crsConversionWithInitDefinitions()
+{
+    // "+init=epsg:NNNN" reads as the PROJ.4 library read it: the same conversion
+    // as the spelled-out definition.
+    const georef::Crs fromInit(QStringLiteral("+init=epsg:4326"));
+    const georef::Crs longlat(QStringLiteral("+proj=longlat +datum=WGS84"));
+    const georef::Crs utmInit(QStringLiteral("+init=epsg:32631"));
+    const georef::Crs utm(QStringLiteral("+proj=utm +zone=31 +datum=WGS84"));
+    QVERIFY(fromInit.isValid());
+    QVERIFY(utmInit.isValid());
+    std::vector<core::vec3> viaInit{{3.5, 10.0, 51.25}, {2.0, -3.0, 43.0}};
+    std::vector<core::vec3> spelled = viaInit;
+    QString error;
+    QVERIFY2(fromInit.convertPoints(utmInit, viaInit, &error), qPrintable(error));
+    QVERIFY2(longlat.convertPoints(utm, spelled, &error), qPrintable(error));
+    for (std::size_t n = 0; n < viaInit.size(); ++n) {
+        QVERIFY2(std::abs(viaInit[n].x - spelled[n].x) < 1e-3 && std::abs(viaInit[n].z - spelled[n].z) < 1e-3,
+                 qPrintable(QStringLiteral("%1 %2 / %3 %4").arg(viaInit[n].x).arg(viaInit[n].z).arg(spelled[n].x).arg(spelled[n].z)));
+        QCOMPARE(viaInit[n].y, spelled[n].y);
+    }
+    // Longitude first, as in the PROJ.4 definitions (not the EPSG axis order).
+    QVERIFY(std::abs(viaInit[0].x - 534846.0) < 100.0);
 }
 
 void TestGeometry::crsXmlRoundTrip()

@@ -530,6 +530,27 @@ void TestHorizon::damagedFiles_data()
     QTest::newRow("huge picked count") << "picked" << "Error when reading %1 - truncated picked points";
     QTest::newRow("not a horizon") << "type" << "Error when reading %1 - no horizon in the file header";
     QTest::newRow("missing file") << "missing" << "Error when opening %1";
+    QTest::newRow("2147483647 x 1 nodes")
+        << "dimx=2147483647,dimz=1"
+        << "Error when reading %1 - grid of 2147483647 x 1 nodes is larger than the largest grid accepted (268435456 nodes)";
+    QTest::newRow("65536 x 65536 nodes")
+        << "dimx=65536,dimz=65536"
+        << "Error when reading %1 - grid of 65536 x 65536 nodes is larger than the largest grid accepted (268435456 nodes)";
+    QTest::newRow("point count that overflows a product")
+        << "numberOfPoint=9223372036854775807" << "Error when reading %1 - truncated mesh vertices";
+    QTest::newRow("facet count that overflows a product")
+        << "numberOffacette=9223372036854775807" << "Error when reading %1 - truncated triangles";
+    QTest::newRow("control points beyond the file")
+        << "numberOfControlPoint=4611686018427387904" << "Error when reading %1 - truncated world points";
+    QTest::newRow("polygons beyond the file")
+        << "numberOfPointPolygons=9223372036854775807" << "Error when reading %1 - truncated point polygons";
+    QTest::newRow("picked points at the unsigned limit")
+        << "numberOfPickedPoint=18446744073709551615" << "Error when reading %1 - truncated picked points";
+    QTest::newRow("negative count") << "numberOfPoint=-1" << "Error when reading %1 - invalid numberOfPoint";
+    QTest::newRow("data offset past the end")
+        << "DataOffset=99999999999" << "Error when reading %1 - data offset 99999999999 lies outside the file (";
+    QTest::newRow("data offset inside the global header")
+        << "DataOffset=100" << "Error when reading %1 - data offset 100 lies outside the file (";
 }
 
 void TestHorizon::damagedFiles()
@@ -558,7 +579,39 @@ void TestHorizon::damagedFiles()
         padded.append(QByteArray(std::max(0, end - start - value.size()), ' '));
         bytes.replace(start, end - start, padded.left(std::max(end - start, int(value.size()))));
     };
-    if (damage == QLatin1String("version"))
+    // "name=value,...": values set in the header; the object text may grow into
+    // the reserved area, with headerSize following, so the body stays in place.
+    const auto setValues = [&bytes](const QString& assignments) {
+        const qint64 headerStart = ZRObjectHeader::GlobalHeaderSize;
+        for (const QString& assignment : assignments.split(',')) {
+            const QByteArray name = assignment.section('=', 0, 0).toLatin1();
+            const QByteArray value = assignment.section('=', 1).toLatin1();
+            const int at = bytes.indexOf("<" + name + " value=\"");
+            const int start = at + name.size() + 9;
+            const int end = bytes.indexOf('"', start);
+            const int growth = value.size() - (end - start);
+            bytes.replace(start, end - start, value);
+            if (at < headerStart) {
+                // A global header value: keep the block 2500 bytes long.
+                if (growth > 0)
+                    bytes.remove(bytes.indexOf('\0'), growth);
+                else
+                    bytes.insert(bytes.indexOf('\0'), QByteArray(-growth, '\0'));
+                continue;
+            }
+            const QByteArray key("headerSize value=\"");
+            const int sizeStart = bytes.indexOf(key) + key.size();
+            const int sizeEnd = bytes.indexOf('"', sizeStart);
+            const int headerSize = bytes.mid(sizeStart, sizeEnd - sizeStart).toInt() + growth;
+            const QByteArray sizeText = QByteArray::number(headerSize);
+            bytes.replace(sizeStart, sizeEnd - sizeStart, sizeText);
+            bytes.remove(bytes.indexOf('\0'), sizeText.size() - (sizeEnd - sizeStart));
+            bytes.remove(int(headerStart) + headerSize, growth); // taken from the reserved zeros
+        }
+    };
+    if (damage.contains('='))
+        setValues(damage);
+    else if (damage == QLatin1String("version"))
         bytes.replace(bytes.indexOf("<Version value=\"2\""), 18, "<Version value=\"3\"");
     else if (damage == QLatin1String("cut"))
         bytes.chop(100);

@@ -47,6 +47,19 @@ bool writeText(const QString& fileName, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+/// Sets a value of the NUL-padded global header block in place, keeping the block 2500 bytes long.
+void setGlobalValue(QByteArray* bytes, const QByteArray& name, const QByteArray& value)
+{
+    const QByteArray key = name + " value=\"";
+    const int start = bytes->indexOf(key) + key.size();
+    const int end = bytes->indexOf('"', start);
+    QByteArray block = bytes->left(ZRObjectHeader::GlobalHeaderSize);
+    block.replace(start, end - start, value);
+    const int textEnd = block.indexOf('\0');
+    block = block.left(textEnd) + QByteArray(ZRObjectHeader::GlobalHeaderSize - textEnd, '\0');
+    bytes->replace(0, ZRObjectHeader::GlobalHeaderSize, block.left(ZRObjectHeader::GlobalHeaderSize));
+}
+
 QString descriptorText(const QString& rootAttributes, const QString& tree)
 {
     return QStringLiteral("<?xml version=\"1.0\"?>\n<ZRProject %1><type value=\"Standard\"/>"
@@ -84,6 +97,10 @@ private slots:
     void unreadableDescriptor();
     void descriptorValues();
     void nestedFolderResolution();
+    void deeplyNestedDescriptorIsAParseError_data();
+    void deeplyNestedDescriptorIsAParseError();
+    void folderNamesLeavingTheProjectAreRefused_data();
+    void folderNamesLeavingTheProjectAreRefused();
     void customExportDirectory_data();
     void customExportDirectory();
     void directoryVisibility();
@@ -258,6 +275,92 @@ void TestProjectStore::descriptorValues()
     QVERIFY(project->projectName().startsWith(QStringLiteral("My.Project")));
     QVERIFY(!project->projectName().endsWith(QStringLiteral("v2")));
     QCOMPARE(project->wellDatabasePath(), QString()); // this tree has no folder 33
+}
+
+void TestProjectStore::deeplyNestedDescriptorIsAParseError_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<bool>("accepted");
+    // The descriptor's own levels: ZRProject, theFileStructure, fileStructure, then the folders.
+    QTest::newRow("folders up to the limit") << ZRXmlTools::MaximumDepth - 3 << true;
+    QTest::newRow("one folder past the limit") << ZRXmlTools::MaximumDepth - 2 << false;
+    QTest::newRow("50,000 levels") << 50000 << false;
+}
+
+void TestProjectStore::deeplyNestedDescriptorIsAParseError()
+{
+    QFETCH(int, depth);
+    QFETCH(bool, accepted);
+    QString tree;
+    for (int level = 0; level < depth; ++level)
+        tree += QStringLiteral("<Directory directoryId=\"%1\" value=\"d\" visible=\"1\">").arg(level + 1000);
+    for (int level = 0; level < depth; ++level)
+        tree += QStringLiteral("</Directory>");
+    const QString path = newFolder(QStringLiteral("deep"));
+    QVERIFY(writeText(path + "/descriptor.xml",
+                      QByteArray("<ZRProject version=\"81\"><theFileStructure><fileStructure>") + tree.toUtf8()
+                          + "</fileStructure></theFileStructure></ZRProject>"));
+    m_bus->take();
+    const ZRProject project(path);
+    if (accepted) {
+        QCOMPARE(project.loadStatus(), ZRProject::LoadStatus::Loaded);
+        QString expected = path;
+        for (int level = 0; level < depth; ++level)
+            expected += QDir::separator() + QStringLiteral("d");
+        QCOMPARE(project.directoryForType(1000 + depth - 1), expected);
+        QVERIFY(m_bus->take().isEmpty());
+        return;
+    }
+    QCOMPARE(project.loadStatus(), ZRProject::LoadStatus::ParseError);
+    const QStringList errors = m_bus->takeTexts(eDrawError);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(QStringLiteral("Unable to parse XML content of file %1. Parsing error occurs at line 1, column ")
+                                           .arg(project.descriptorPath())),
+             qPrintable(errors.first()));
+    QVERIFY2(errors.first().endsWith(QStringLiteral(": elements nested deeper than 256 levels")), qPrintable(errors.first()));
+    QCOMPARE(project.loadMessage(), errors.first());
+    // The default tree answers.
+    QVERIFY(!project.directoryForType(29).isEmpty());
+}
+
+void TestProjectStore::folderNamesLeavingTheProjectAreRefused_data()
+{
+    QTest::addColumn<QString>("tree");
+    QTest::addColumn<QString>("refused");
+
+    const QString folder = QStringLiteral("<Directory directoryId=\"29\" value=\"%1\" visible=\"1\"/>");
+    QTest::newRow("parent folder") << folder.arg("../victim") << "../victim";
+    QTest::newRow("two levels up") << folder.arg("../../victim") << "../../victim";
+    QTest::newRow("dot dot") << folder.arg("..") << "..";
+    QTest::newRow("dot") << folder.arg(".") << ".";
+    QTest::newRow("absolute") << folder.arg("/tmp/victim") << "/tmp/victim";
+    QTest::newRow("two components") << folder.arg("Horizons/sub") << "Horizons/sub";
+    QTest::newRow("backslash") << folder.arg("..\\victim") << "..\\victim";
+    QTest::newRow("empty") << folder.arg("") << "";
+    QTest::newRow("an ancestor leaves")
+        << "<Directory directoryId=\"18\" value=\"..\" visible=\"1\">" + folder.arg("Horizons") + "</Directory>" << "..";
+}
+
+void TestProjectStore::folderNamesLeavingTheProjectAreRefused()
+{
+    QFETCH(QString, tree);
+    QFETCH(QString, refused);
+    const QString path = newFolder(QStringLiteral("escaping"));
+    QVERIFY(writeText(path + "/descriptor.xml",
+                      descriptorText("version=\"81\"", tree + "<Directory directoryId=\"28\" value=\"Faults\"/>").toUtf8()));
+    const ZRProject project(path);
+    QCOMPARE(project.loadStatus(), ZRProject::LoadStatus::Loaded);
+    m_bus->take();
+
+    QCOMPARE(project.directoryForType(29), QString());
+    const QStringList errors = m_bus->takeTexts(eDrawFileError);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first(), QStringLiteral("The folder \"%1\" given for object type 29 in %2 is not a folder name inside "
+                                            "the project; it is not used.")
+                                 .arg(refused, project.descriptorPath()));
+    // Other folders of the same descriptor still resolve.
+    QCOMPARE(project.directoryForType(28), path + QDir::separator() + "Faults");
+    QVERIFY(m_bus->take().isEmpty());
 }
 
 void TestProjectStore::nestedFolderResolution()
@@ -576,6 +679,9 @@ void TestProjectStore::damagedHeaders_data()
     QTest::newRow("garbage global header") << "garbageGlobal" << "Unable to parse XML content of file ";
     QTest::newRow("garbage object XML") << "garbageObject" << "Unable to parse XML content of file ";
     QTest::newRow("negative header size") << "negativeSize" << "Error when reading ";
+    QTest::newRow("header size 2147483647") << "hugeSize" << "Error when reading ";
+    QTest::newRow("header size past the end of the file") << "sizePastEnd" << "Error when reading ";
+    QTest::newRow("object XML nested 50,000 deep") << "deepObject" << "Unable to parse XML content of file ";
 }
 
 void TestProjectStore::damagedHeaders()
@@ -598,6 +704,17 @@ void TestProjectStore::damagedHeaders()
         bytes.replace(2510, 10, "<<<>>>&&&&");
     else if (damage == QLatin1String("negativeSize"))
         bytes.replace(bytes.indexOf("headerSize value=\"") + 18, 3, "-12");
+    else if (damage == QLatin1String("hugeSize"))
+        setGlobalValue(&bytes, "headerSize", "2147483647");
+    else if (damage == QLatin1String("sizePastEnd"))
+        setGlobalValue(&bytes, "headerSize", QByteArray::number(bytes.size()));
+    else if (damage == QLatin1String("deepObject")) {
+        QByteArray deep = "<globalObject>";
+        for (int level = 0; level < 50000; ++level)
+            deep += "<o>";
+        bytes = bytes.left(ZRObjectHeader::GlobalHeaderSize) + deep;
+        setGlobalValue(&bytes, "headerSize", QByteArray::number(deep.size()));
+    }
     QVERIFY(writeText(fileName, bytes));
 
     m_bus->take();
@@ -606,6 +723,14 @@ void TestProjectStore::damagedHeaders()
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first().startsWith(messageStart), qPrintable(errors.first()));
     QVERIFY(errors.first().contains(fileName));
+    if (damage == QLatin1String("hugeSize"))
+        QVERIFY2(errors.first().endsWith(QStringLiteral("header size 2147483647 is larger than the largest header accepted (67108864 bytes)")),
+                 qPrintable(errors.first()));
+    if (damage == QLatin1String("sizePastEnd"))
+        QVERIFY2(errors.first().endsWith(QStringLiteral("header size %1 goes past the end of the file (%1 bytes)").arg(bytes.size())),
+                 qPrintable(errors.first()));
+    if (damage == QLatin1String("deepObject"))
+        QVERIFY2(errors.first().endsWith(QStringLiteral("elements nested deeper than 256 levels")), qPrintable(errors.first()));
 }
 
 QTEST_MAIN(TestProjectStore)

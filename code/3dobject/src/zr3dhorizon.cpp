@@ -227,7 +227,7 @@ void ZR3DHorizon::clear()
 
 bool ZR3DHorizon::allocateGrid(int width, int height)
 {
-    if (!m_grid.allocate(width, height, NullValue)) {
+    if (qint64(width) * qint64(height) > MaximumNodeCount || !m_grid.allocate(width, height, NullValue)) {
         ZREventBus::sendMessage(eDrawError,
                                 QStringLiteral("Error when attempting to allocate ZRImage with size: %1 * %2").arg(width).arg(height),
                                 false);
@@ -550,6 +550,14 @@ bool ZR3DHorizon::readHeader(const QDomElement& element, const QString& path, Ho
     if (!ZRXmlTools::readInt(element, QStringLiteral("dimx"), &dimx) || !ZRXmlTools::readInt(element, QStringLiteral("dimy"), &dimy)
         || !ZRXmlTools::readInt(element, QStringLiteral("dimz"), &dimz) || dimx < 0 || dimz < 0)
         return corrupt(QStringLiteral("grid size"));
+    if (qint64(dimx) * qint64(dimz) > MaximumNodeCount) {
+        reportFileError(QStringLiteral("Error when reading %1 - %2")
+                            .arg(path, QStringLiteral("grid of %1 x %2 nodes is larger than the largest grid accepted (%3 nodes)")
+                                           .arg(dimx)
+                                           .arg(dimz)
+                                           .arg(MaximumNodeCount)));
+        return false;
+    }
     georef::BlocSpace geometry(dimx, dimy, dimz);
     ZRXmlTools::Matrix matrix{};
     if (!ZRXmlTools::readMatrix(element, QStringLiteral("fromBlocToWorldMatrix"), &matrix))
@@ -611,8 +619,14 @@ bool ZR3DHorizon::load(const QString& path)
     const qint64 offset = ZRObjectHeader::dataOffset(globalHeader.documentElement());
 
     QFile file(ZRLongPath::systemName(path));
-    if (offset < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(offset)) {
+    if (offset < 0 || !file.open(QIODevice::ReadOnly)) {
         reportFileError(QStringLiteral("Error when opening ") + path);
+        clear();
+        return false;
+    }
+    if (offset < ZRObjectHeader::GlobalHeaderSize || offset > file.size() || !file.seek(offset)) {
+        reportFileError(QStringLiteral("Error when reading %1 - %2")
+                            .arg(path, QStringLiteral("data offset %1 lies outside the file (%2 bytes)").arg(offset).arg(file.size())));
         clear();
         return false;
     }
@@ -623,10 +637,11 @@ bool ZR3DHorizon::load(const QString& path)
         return false;
     };
 
+    // Counts are compared with the bytes left by division: a product could overflow.
     const qint64 vertexBytes = 3 * qint64(counts.recordSize);
-    if (!reader.skip(counts.numberOfPoint * vertexBytes))
+    if (!reader.canRead(counts.numberOfPoint, vertexBytes) || !reader.skip(counts.numberOfPoint * vertexBytes))
         return fail(QStringLiteral("mesh vertices"));
-    if (!reader.skip(counts.numberOffacette * 12))
+    if (!reader.canRead(counts.numberOffacette, 12) || !reader.skip(counts.numberOffacette * 12))
         return fail(QStringLiteral("triangles"));
 
     if (!reader.canRead(qint64(std::min<quint64>(counts.numberOfPickedPoint, quint64(std::numeric_limits<qint64>::max()))), 28))

@@ -41,6 +41,9 @@ public:
     static constexpr float NullValue = -9999.0f;
     static constexpr int FileVersion = 2;
     static constexpr int DefaultPrecision = 5;
+    /// Largest value grid (width × height nodes) a horizon may have; a file
+    /// declaring more is refused before anything is allocated.
+    static constexpr qint64 MaximumNodeCount = qint64(1) << 28;
 
     /// Horizon kinds (field "HorizonType").
     enum HorizonKind : int
@@ -88,7 +91,8 @@ public:
     /// Keeps `geometry`, allocates its dimx × dimz grid filled with −9999.0 and
     /// places the points (each node keeps the first value other than −9999.0
     /// that rounds onto it; points outside are dropped), then builds the mesh.
-    /// False (grid not allocated, message on the event bus) when the grid cannot be allocated.
+    /// False (grid not allocated, message on the event bus) when the grid cannot
+    /// be allocated or has more than MaximumNodeCount nodes.
     bool buildFromPoints(const std::vector<core::vec3>& points, const georef::BlocSpace& geometry,
                          int precision = DefaultPrecision);
 
@@ -114,8 +118,10 @@ public:
     /// after an event-bus message (draw type 2) on any failure.
     bool write(const QString& path);
     /// Reads a file written by write(): header, body, grid rebuilt from the
-    /// world points, mesh rebuilt. False after a message on any failure (the
-    /// horizon is then left empty).
+    /// world points, mesh rebuilt. Every count and size of the header is checked
+    /// against the file's length and MaximumNodeCount before anything is
+    /// allocated. False after a message on any failure (the horizon is then left
+    /// empty).
     bool load(const QString& path);
 
     const georef::BlocSpace& geometry() const { return m_geometry; }

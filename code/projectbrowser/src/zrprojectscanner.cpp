@@ -2,6 +2,7 @@
 
 #include "zreventbus.h"
 #include "zrprogressbarmgr.h"
+#include "zrxmltools.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -102,18 +103,10 @@ bool ZRProjectScanner::addToProjectList(const QString& projectListPath, const QS
         QFile file(projectListPath);
         if (!file.open(QIODevice::ReadOnly))
             return fail(QStringLiteral("Unable to open file %1: %2").arg(projectListPath, file.errorString()));
-        QString parseError;
-        int line = 0;
-        int column = 0;
         const QByteArray content = file.readAll();
-        if (!content.trimmed().isEmpty() && !document.setContent(content, &parseError, &line, &column)) {
-            return fail(QStringLiteral("Unable to parse XML content of file %1. Parsing error occurs at line %2, "
-                                       "column %3: %4")
-                            .arg(projectListPath)
-                            .arg(line)
-                            .arg(column)
-                            .arg(parseError));
-        }
+        QString parseError;
+        if (!content.trimmed().isEmpty() && !ZRXmlTools::parseFileContent(content, projectListPath, &document, &parseError))
+            return fail(parseError);
     }
 
     QDomElement list = document.elementsByTagName(listName).at(0).toElement();

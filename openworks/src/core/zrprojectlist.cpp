@@ -1,8 +1,10 @@
 #include "zrprojectlist.h"
 
+#include "zreventbus.h"
+#include "zrxmltools.h"
+
 #include <QDir>
 #include <QDomDocument>
-#include <QFile>
 #include <QFileInfo>
 
 namespace
@@ -28,12 +30,14 @@ QDomElement firstElementNamed(const QDomNode& node, const QString& name)
 QStringList readProjectList(const QString& projectListPath)
 {
     QStringList paths;
-    QFile file(projectListPath);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(projectListPath))
         return paths;
     QDomDocument document;
-    if (!document.setContent(&file))
+    QString errorText;
+    if (!ZRXmlTools::readDocument(projectListPath, &document, &errorText)) {
+        ZREventBus::sendMessage(eDrawError, errorText, false);
         return paths;
+    }
     const QDomElement list = firstElementNamed(document, QFileInfo(projectListPath).baseName());
     if (list.isNull())
         return paths;

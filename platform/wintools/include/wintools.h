@@ -5,6 +5,14 @@
 // new and pure-virtual-call handler setters, RaiseException, and the unhandled
 // exception filter. On this platform structured exceptions are the fatal
 // signals SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGABRT.
+//
+// The signal handler runs on an alternate stack (set up for every thread that
+// sets a translator). It hands a fault to the thread's translator only when the
+// translation can run safely: a fault the kernel raised for an instruction of
+// this thread, not a stack overflow, not inside the memory allocator (whose
+// locks may be held), and not while an earlier fault of the thread is being
+// translated. Every other fault goes to the unhandled filter, inside the signal
+// handler, which must therefore use async-signal-safe calls only.
 
 #include <cstdint>
 #include <exception>
@@ -39,6 +47,9 @@ struct ExceptionPointers
     long threadId = 0;
     int frameCount = 0;
     void* frames[kMaximumFrames] = {};
+    /// Why the fault was not translated into an exception (a static text such as
+    /// "stack overflow"); null for a fault handed to a translator.
+    const char* untranslatedReason = nullptr;
 };
 
 /// Base of every translated fault. Not itself a std::exception, so that the
@@ -46,8 +57,13 @@ struct ExceptionPointers
 class StructuredExceptionAbstract
 {
 public:
+    /// Built by a translator from the record it was given, the exception marks
+    /// the end of that fault's translation when it is destroyed (its catch ends):
+    /// until then a further fault of the thread is not translated again.
     StructuredExceptionAbstract(std::uint32_t code, const ExceptionPointers* pointers);
-    virtual ~StructuredExceptionAbstract() = default;
+    StructuredExceptionAbstract(const StructuredExceptionAbstract& other);
+    StructuredExceptionAbstract& operator=(const StructuredExceptionAbstract& other);
+    virtual ~StructuredExceptionAbstract();
 
     std::uint32_t code() const { return m_code; }
     const ExceptionPointers* exceptionPointers() const { return &m_pointers; }
@@ -61,6 +77,7 @@ private:
     std::uint32_t m_code;
     ExceptionPointers m_pointers;
     char m_text[96] = {};
+    bool m_endsTranslation = false;
 };
 
 class StructuredException : public StructuredExceptionAbstract, public std::exception
@@ -86,8 +103,9 @@ using UnhandledExceptionFilter = void (*)(ExceptionPointers* pointers);
 /// Sets the calling thread's translator and returns the previous one. The first
 /// translator set installs the fatal-signal handlers; setting the translator
 /// back to null on every thread puts the earlier signal dispositions back.
-/// A synchronous fault (one the kernel raised for an instruction of this
-/// thread) reaches the translator, which is expected to throw.
+/// Setting a translator also gives the thread its alternate signal stack.
+/// A synchronous fault that can be translated safely (see above) reaches the
+/// translator, which is expected to throw.
 SeTranslator setSeTranslator(SeTranslator translator);
 
 SeTranslator seTranslator();
@@ -100,10 +118,14 @@ void invalidParameter();
 PurecallHandler setPurecallHandler(PurecallHandler handler);
 PurecallHandler purecallHandler();
 
-/// Process-wide filter for faults no translator can turn into an exception
-/// (signals sent by another process, faults on other threads, aborts). It
-/// should write the report and end the process; if it returns the signal takes
-/// its default action.
+/// Process-wide filter for faults no translator can or may turn into an
+/// exception (signals sent by another process, faults on threads without a
+/// translator, aborts, stack overflows, faults inside the allocator or during a
+/// translation). It runs inside the signal handler: it must use only
+/// async-signal-safe calls, write the report and end the process. A fault
+/// inside the filter enters it once more; a third nested fault ends the process
+/// at once with exit code 255. If the filter returns, the signal takes its
+/// default action.
 UnhandledExceptionFilter setUnhandledExceptionFilter(UnhandledExceptionFilter filter);
 
 /// Raises a non-continuable structured exception with no arguments: the calling
@@ -116,5 +138,10 @@ void captureExceptionPointers(ExceptionPointers& pointers, std::uint32_t code);
 
 /// Id of the calling thread as the kernel numbers it.
 long currentThreadId();
+
+/// Whether `address` lies in the code of the module that provides malloc (the
+/// C library, or an allocator that replaces it). Known once a translator has
+/// been set; false before.
+bool isInAllocator(const void* address);
 
 } // namespace wintools
