@@ -1,7 +1,7 @@
 // The host's project-list file as the input, read as the exchange window reads it.
 
 #include "fuzzinput.h"
-#include "../../openworks/src/zrprojectlist.h"
+#include "zrprojectlist.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
