@@ -89,6 +89,8 @@ private slots:
     void verifyFindsEqualAndAlteredVolumes();
     void verifySeesTracesThatFailedToArrive();
     void feetProjectVolumesAreInMetres();
+    void dataSetNamesStayInTheVolumeFolder_data();
+    void dataSetNamesStayInTheVolumeFolder();
 
 private:
     bool openSession(ZROpenworksSession& session);
@@ -687,6 +689,83 @@ void TestExchangeCore::feetProjectVolumesAreInMetres()
     ZRTransferVerifier verifier(context(session, ui, nullptr));
     QVERIFY2(verifier.verifyReport(report.toJson()), qPrintable(verifier.differences().join('\n')));
     QVERIFY(QFile::remove(report.item(0).target.value("path").toString()));
+}
+
+void TestExchangeCore::dataSetNamesStayInTheVolumeFolder_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("asNewName");
+    QTest::newRow("parent folders") << QByteArray("../../escaped") << false;
+    QTest::newRow("a folder inside") << QByteArray("sub/volume") << false;
+    QTest::newRow("parent folder") << QByteArray("..") << false;
+    QTest::newRow("new name leaving the folder") << QByteArray("../escaped") << true;
+}
+
+void TestExchangeCore::dataSetNamesStayInTheVolumeFolder()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, asNewName);
+    ZROpenworksSession session;
+    QVERIFY(openSession(session));
+    // A user's file where an escaping name would land, and the project's own files.
+    const QString outside = QFileInfo(volumeFolder() + "/../../escaped").absoluteFilePath();
+    {
+        QFile file(outside);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the user's file");
+    }
+    const QString projectFolder = m_fixture->project().projectPath();
+    const QMap<QString, QByteArray> projectBefore = snapshot(projectFolder);
+
+    // The data set renamed in OpenWorks (or the user's new name for an existing target).
+    gdi3dSurvey_t survey;
+    gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
+    qstrncpy(survey.name, "North Sea 3D", sizeof survey.name);
+    QCOMPARE(gdiRead(GDI_CLASS_3D_SURVEY, &survey), 0);
+    const QVector<SurveyImportRequest> depth = requests({"NS Depth"});
+    QCOMPARE(depth.size(), 1);
+    gdiSeismicDataSet_t dataSet;
+    gdiInitiateObject(GDI_CLASS_SEISMIC_DATA_SET, 1, &dataSet);
+    dataSet.id = depth.first().seismicDataSetId;
+    dataSet.surveyId = survey.id;
+    QCOMPARE(gdiRead(GDI_CLASS_SEISMIC_DATA_SET, &dataSet), 0);
+    const gdiSeismicDataSet_t original = dataSet;
+    ZRScriptedExchangeUi ui;
+    if (asNewName) {
+        QFile existing(volumeFolder() + "/NS Depth");
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        ui.fileConflictAnswers.enqueue({ZRExchangeUi::FileConflictAnswer::NewName, QString::fromLatin1(name)});
+    } else {
+        qstrncpy(dataSet.name, name.constData(), sizeof dataSet.name);
+        QCOMPARE(gdiUpdate(GDI_CLASS_SEISMIC_DATA_SET, &dataSet), 0);
+        QCOMPARE(gdiCommit(), 0);
+    }
+    const QMap<QString, QByteArray> folderBefore = snapshot(projectFolder);
+
+    ZRTransferReport report;
+    QCOMPARE(importSurveys(context(session, ui, &report), requests({QString::fromLatin1(asNewName ? "NS Depth" : name)})), 0);
+    const QString shown = QString::fromLatin1(asNewName ? "NS Depth" : name);
+    QCOMPARE(ui.messages.first().title, QStringLiteral("Error"));
+    QCOMPARE(ui.messages.first().text,
+             QStringLiteral("Unable to import seismic data set %1: The name \"%2\" cannot be used as a file name in %3.")
+                 .arg(shown, QString::fromLatin1(name), volumeFolder()));
+    QCOMPARE(report.item(0).outcome, ZRTransferReport::Failed);
+    QFile file(outside);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the user's file"));
+    file.close();
+    QCOMPARE(snapshot(projectFolder), folderBefore);
+    QVERIFY(QFile::remove(outside));
+
+    if (asNewName) {
+        QVERIFY(QFile::remove(volumeFolder() + "/NS Depth"));
+    } else {
+        gdiSeismicDataSet_t restored = original;
+        QCOMPARE(gdiUpdate(GDI_CLASS_SEISMIC_DATA_SET, &restored), 0);
+        QCOMPARE(gdiCommit(), 0);
+    }
+    QCOMPARE(snapshot(projectFolder), projectBefore);
 }
 
 QTEST_GUILESS_MAIN(TestExchangeCore)

@@ -638,7 +638,9 @@ void TestHorizonImport::conflicts_data()
         << QStringList() << QStringList();
     QTest::newRow("new name that is not a file name")
         << QStringList{first} << "rename:../escape" << QStringList{first} << QStringList() << QStringList{first}
-        << QStringList{"0|Error|Unable to import horizon Intra Chalk: \"../escape\" is not a valid file name",
+        << QStringList{QStringLiteral("0|Error|Unable to import horizon Intra Chalk: The name \"../escape\" cannot be "
+                                      "used as a file name in %1.")
+                           .arg(horizonFolder()),
                        "0|OpenWorks® Data Link|0 of 1 horizons imported."}
         << QStringList();
 }

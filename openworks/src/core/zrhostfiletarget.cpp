@@ -2,6 +2,7 @@
 
 #include "zreventbus.h"
 #include "zrexchangecontext.h"
+#include "zrpathsafety.h"
 #include "zrtransferreport.h"
 
 #include <QDir>
@@ -10,34 +11,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-namespace
-{
-
-// Local copies of isSafeFileName / safeChildPath (zrpathsafety.h of hostcore,
-// same interface): this file switches to that header once it is in main.
-
-bool isSafeFileName(const QString& name)
-{
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    for (const QChar c : name)
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return false;
-    return name.toUtf8().size() <= 255;
-}
-
-QString safeChildPath(const QString& folder, const QString& name, QString* error)
-{
-    if (!isSafeFileName(name)) {
-        if (error)
-            *error = QStringLiteral("\"%1\" is not a valid file name").arg(name);
-        return QString();
-    }
-    return folder + QDir::separator() + name;
-}
-
-} // namespace
 
 bool ZRHostFileTarget::isSkipped() const
 {

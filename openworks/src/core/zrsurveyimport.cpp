@@ -11,6 +11,7 @@
 #include "zropenworkssession.h"
 #include "zropenworkssurveymodel.h"
 #include "zrprogressbarmgr.h"
+#include "zrpathsafety.h"
 #include "zrproject.h"
 #include "zrseismicbloc.h"
 #include "zrtransferreport.h"
@@ -125,10 +126,16 @@ bool importOne(const ZRExchangeContext& context, const SurveyImportRequest& requ
                const ImportUnits& units, int progressId, bool* cancelled)
 {
     using Kind = ZRExchangeUi::MessageKind;
-    const QString separator = QString(QDir::separator());
     ZRReportedItem reported(context, reportItemOf(context, request));
 
-    QString target = volumeFolder + separator + request.sdsName;
+    // The data set's name becomes a file name: it must stay one name inside the volume folder.
+    QString nameError;
+    QString target = safeChildPath(volumeFolder, request.sdsName, &nameError);
+    if (target.isEmpty()) {
+        reported.showMessage(Kind::Critical, QStringLiteral("Error"),
+                             QStringLiteral("Unable to import seismic data set %1: %2").arg(request.sdsName, nameError));
+        return false;
+    }
     QString action = ZRTransferReport::Create;
     if (QFileInfo::exists(target)) {
         const ZRExchangeUi::FileConflictAnswer answer =
@@ -146,7 +153,13 @@ bool importOne(const ZRExchangeContext& context, const SurveyImportRequest& requ
                 QFile::remove(target);
         } else {
             action = ZRTransferReport::Rename;
-            target = volumeFolder + separator + answer.newFileName;
+            target = safeChildPath(volumeFolder, answer.newFileName, &nameError);
+            if (target.isEmpty()) {
+                reported.showMessage(Kind::Critical, QStringLiteral("Error"),
+                                     QStringLiteral("Unable to import seismic data set %1: %2")
+                                         .arg(request.sdsName, nameError));
+                return false;
+            }
         }
     }
     reported.setAction(action);
