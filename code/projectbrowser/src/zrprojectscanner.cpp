@@ -144,7 +144,7 @@ bool ZRProjectScanner::addToProjectList(const QString& projectListPath, const QS
     QSaveFile file(projectListPath);
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("Unable to open file %1: %2").arg(projectListPath, file.errorString()));
-    file.write(document.toByteArray(2));
+    file.write(ZRXmlTools::toBytes(document, 2));
     if (!file.commit())
         return fail(QStringLiteral("Unable to write file %1: %2").arg(projectListPath, file.errorString()));
     if (added)

@@ -1,5 +1,7 @@
 #include "zrwelldbinfo.h"
 
+#include "zrxmltools.h"
+
 #include "welldbfileops.h"
 
 #include <QDomDocument>
@@ -32,10 +34,12 @@ bool ZRWellDbInfo::read(const QString& folder)
     m_major = Unknown;
     m_minor = Unknown;
     QFile file(fileName(folder));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64(1) << 20))
         return false;
+    // Read through the host's one XML reader, which refuses documents nested
+    // beyond reason before building anything.
     QDomDocument document;
-    if (!document.setContent(&file))
+    if (!ZRXmlTools::parseDocument(file.readAll(), &document))
         return false;
     const QDomElement root = document.documentElement();
     if (root.tagName() != QLatin1String("GlobalHeader"))
@@ -62,7 +66,7 @@ bool ZRWellDbInfo::write(const QString& folder) const
     QFile file(temporary);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const QByteArray text = document.toByteArray(1);
+    const QByteArray text = ZRXmlTools::toBytes(document, 1);
     const bool written = file.write(text) == text.size();
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {

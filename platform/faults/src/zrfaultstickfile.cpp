@@ -85,7 +85,7 @@ QDomDocument parse(const QByteArray& text, QString* message)
     QString parseError;
     int line = 0;
     int column = 0;
-    if (!document.setContent(text, &parseError, &line, &column)) {
+    if (!ZRXmlTools::parseDocument(text, &document, &parseError, &line, &column)) {
         *message = QStringLiteral("XML error at line %1, column %2: %3").arg(line).arg(column).arg(parseError);
         return QDomDocument();
     }
@@ -234,7 +234,7 @@ bool ZRFaultStickFile::write(const QString& path, const QStringList& names, cons
         if (std::fread(block.data(), 1, std::size_t(block.size()), file.get()) == std::size_t(block.size())) {
             const int end = block.indexOf('\0');
             QDomDocument globalHeader;
-            if (globalHeader.setContent(end >= 0 ? block.left(end) : block))
+            if (ZRXmlTools::parseDocument(end >= 0 ? block.left(end) : block, &globalHeader))
                 dataOffset = ZRObjectHeader::dataOffset(globalHeader.documentElement());
         }
     }
