@@ -16,6 +16,17 @@ QString openWorksUnitName(int owUnitId)
     return QString::fromUtf8(name ? name : "");
 }
 
+double openWorksConversionFactor(int fromUnit, int toUnit, int* status)
+{
+    double value = 1.0;
+    const int one = 1;
+    int result = 0;
+    untConvert(fromUnit, toUnit, &one, &value, &result);
+    if (status)
+        *status = result;
+    return result == 0 ? value : 0.0;
+}
+
 int hostUnitFromOpenWorks(int owUnitId)
 {
     const int unit = hostUnitForOpenWorksId(owUnitId);

@@ -26,6 +26,10 @@ QString unsupportedUnitQuestion(int owUnitId);
 /// The DevKit's name of a unit ("" when it has none).
 QString openWorksUnitName(int owUnitId);
 
+/// What one of fromUnit is in toUnit, as the DevKit converts it
+/// (untConvert of 1.0); 0 when it cannot, with its status in *status.
+double openWorksConversionFactor(int fromUnit, int toUnit, int* status = nullptr);
+
 } // namespace georef
 
 /// The host unit of the unit the open OpenWorks project uses for owUnitType;

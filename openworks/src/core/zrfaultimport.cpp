@@ -2,6 +2,7 @@
 
 #include "owdevkit.h"
 #include "owguards.h"
+#include "owunitresolution.h"
 #include "zrcatalogueselection.h"
 #include "zreventbus.h"
 #include "zrexchangeui.h"
@@ -36,19 +37,11 @@ constexpr int kVectorAccess[][2] = {{GDI_CLASS_FAULT_TRACE, 28}, {GDI_CLASS_FAUL
 
 ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const FaultImportRequest& request)
 {
-    ZRTransferReport::Item item;
-    item.sourceSystem = QStringLiteral("OpenWorks");
-    item.objectClass = QStringLiteral("fault");
-    item.sourceId = request.faultPlaneId;
-    item.sourceName = request.displayName;
-    item.source.insert(QStringLiteral("classId"), GDI_CLASS_FAULT_PLANE);
+    ZRTransferReport::Item item = openWorksSourceItem(context, QStringLiteral("fault"), GDI_CLASS_FAULT_PLANE,
+                                                      request.faultPlaneId, request.displayName);
     item.source.insert(QStringLiteral("faultPlaneId"), request.faultPlaneId);
     if (!request.domain.isEmpty())
         item.source.insert(QStringLiteral("domain"), request.domain);
-    if (context.session)
-        item.source.insert(QStringLiteral("project"), context.session->projectName());
-    item.source.insert(QStringLiteral("district"), ZROpenworksSession::systemDistrict());
-    item.outcome = ZRTransferReport::Failed;
     return item;
 }
 
@@ -65,16 +58,6 @@ struct PointUnits
     double time = 1.0;
 };
 
-/// What one unit is in another, as the DevKit converts it; 0 when it cannot.
-double factorBetween(int fromUnit, int toUnit)
-{
-    double value = 1.0;
-    const int one = 1;
-    int status = 0;
-    untConvert(fromUnit, toUnit, &one, &value, &status);
-    return status == 0 ? value : 0.0;
-}
-
 /// The project's units of map positions, depths and times and their factors;
 /// false after the "Unit Error" box when one cannot be had.
 bool resolvePointUnits(const ZRExchangeContext& context, PointUnits* units)
@@ -90,7 +73,7 @@ bool resolvePointUnits(const ZRExchangeContext& context, PointUnits* units)
                       {OW_UNIT_TYPE_SEISMIC_TIME, OW_UNIT_MILLISECONDS, &units->timeUnit, &units->time}};
     for (const auto& quantity : quantities) {
         const int status = gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, quantity.type, quantity.unit);
-        *quantity.factor = status == 0 ? factorBetween(*quantity.unit, quantity.target) : 0.0;
+        *quantity.factor = status == 0 ? georef::openWorksConversionFactor(*quantity.unit, quantity.target) : 0.0;
         if (*quantity.factor == 0.0) {
             int nameStatus = 0;
             const char* typeName = untGetTypeName(quantity.type, &nameStatus);

@@ -147,18 +147,10 @@ QString outcomeText(SurveyOutcome outcome, const QString& action)
 
 ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const HorizonImportRequest& request)
 {
-    ZRTransferReport::Item item;
-    item.sourceSystem = QStringLiteral("OpenWorks");
-    item.objectClass = QStringLiteral("horizon");
-    item.sourceId = request.horizonId;
-    item.sourceName = request.displayName;
-    item.source.insert(QStringLiteral("classId"), GDI_CLASS_HORIZON_CATALOG);
+    ZRTransferReport::Item item = openWorksSourceItem(context, QStringLiteral("horizon"), GDI_CLASS_HORIZON_CATALOG,
+                                                      request.horizonId, request.displayName);
     item.source.insert(QStringLiteral("horizonId"), request.horizonId);
     item.source.insert(QStringLiteral("attribute"), request.attribute);
-    if (context.session)
-        item.source.insert(QStringLiteral("project"), context.session->projectName());
-    item.source.insert(QStringLiteral("district"), ZROpenworksSession::systemDistrict());
-    item.outcome = ZRTransferReport::Failed;
     return item;
 }
 

@@ -94,31 +94,13 @@ QString errorDuringImport(const QString& sdsName, const QString& reason)
 
 ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const SurveyImportRequest& request)
 {
-    ZRTransferReport::Item item;
-    item.sourceSystem = QStringLiteral("OpenWorks");
-    item.objectClass = QStringLiteral("seismic data set");
-    item.sourceId = request.seismicDataSetId;
-    item.sourceName = request.sdsName;
-    item.source.insert(QStringLiteral("classId"), GDI_CLASS_SEISMIC_DATA_SET);
+    ZRTransferReport::Item item = openWorksSourceItem(context, QStringLiteral("seismic data set"), GDI_CLASS_SEISMIC_DATA_SET,
+                                                      request.seismicDataSetId, request.sdsName);
     item.source.insert(QStringLiteral("survey"), request.survey);
     item.source.insert(QStringLiteral("fileName"), request.fileName);
     item.source.insert(QStringLiteral("domain"), request.domain);
     item.source.insert(QStringLiteral("unit"), request.units);
-    if (context.session)
-        item.source.insert(QStringLiteral("project"), context.session->projectName());
-    item.source.insert(QStringLiteral("district"), ZROpenworksSession::systemDistrict());
-    item.outcome = ZRTransferReport::Failed;
     return item;
-}
-
-/// What one OpenWorks unit is in another, as the DevKit converts it (0 when it cannot).
-double conversionFactor(int fromUnit, int toUnit)
-{
-    double value = 1.0;
-    const int one = 1;
-    int status = 0;
-    untConvert(fromUnit, toUnit, &one, &value, &status);
-    return status == 0 ? value : 0.0;
 }
 
 /// Imports one request into the volume folder; true when it counts as imported.
@@ -269,7 +251,7 @@ bool importOne(const ZRExchangeContext& context, const SurveyImportRequest& requ
         item->units.append(ZRTransferReport::unitEntry(
             isTime ? QStringLiteral("vertical time") : QStringLiteral("vertical depth"), fromUnit,
             georef::openWorksUnitName(fromUnit), toUnit, georef::openWorksUnitName(toUnit),
-            conversionFactor(fromUnit, toUnit), UnitTable::unitName(hostUnit)));
+            georef::openWorksConversionFactor(fromUnit, toUnit), UnitTable::unitName(hostUnit)));
 
     // The corners come in the project's X/Y unit; host volumes are in metres.
     georef::SurveyGeometry geometry = georef::surveyGeometryFromRecord(survey);

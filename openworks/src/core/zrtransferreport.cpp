@@ -4,6 +4,7 @@
 #include "zreventbus.h"
 #include "zrexchangecontext.h"
 #include "zrsha256.h"
+#include "zropenworkssession.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -207,6 +208,22 @@ QString ZRTransferReport::programVersion()
 {
     const QString version = QCoreApplication::applicationVersion();
     return version.isEmpty() ? QStringLiteral(DATALINK_VERSION) : version;
+}
+
+ZRTransferReport::Item openWorksSourceItem(const ZRExchangeContext& context, const QString& objectClass, int classId,
+                                           qint64 id, const QString& name)
+{
+    ZRTransferReport::Item item;
+    item.sourceSystem = QStringLiteral("OpenWorks");
+    item.objectClass = objectClass;
+    item.sourceId = id;
+    item.sourceName = name;
+    item.source.insert(QStringLiteral("classId"), classId);
+    if (context.session)
+        item.source.insert(QStringLiteral("project"), context.session->projectName());
+    item.source.insert(QStringLiteral("district"), ZROpenworksSession::systemDistrict());
+    item.outcome = ZRTransferReport::Failed;
+    return item;
 }
 
 ZRReportedItem::ZRReportedItem(const ZRExchangeContext& context, const ZRTransferReport::Item& item)

@@ -124,6 +124,12 @@ private:
     QStringList m_runMessages;
 };
 
+/// A new item for an object read from the open OpenWorks project: its class
+/// name and DevKit class number, its id and name, the district and project it
+/// comes from, and the outcome "failed" until the operation says otherwise.
+ZRTransferReport::Item openWorksSourceItem(const ZRExchangeContext& context, const QString& objectClass, int classId,
+                                           qint64 id, const QString& name);
+
 /// The report item of one requested object, for an exchange operation: adds
 /// the item when built (nothing at all without a report in the context),
 /// records every message the operation shows or sends about the object, and

@@ -3,6 +3,7 @@
 #include "owdevkit.h"
 #include "owguards.h"
 #include "owseismicguards.h"
+#include "owunitresolution.h"
 #include "zrseismicbloc.h"
 #include "zrtransferreport.h"
 
@@ -45,11 +46,7 @@ double metresPerUnitOfSurveyField(int field)
     int unit = 0;
     if (gdiGetMeasSystemUnitIdForField(OW_MEAS_SESSION, GDI_CLASS_3D_SURVEY, field, &unit) != 0)
         return 0.0;
-    double value = 1.0;
-    const int one = 1;
-    int status = 0;
-    untConvert(unit, OW_UNIT_METERS, &one, &value, &status);
-    return status == 0 ? value : 0.0;
+    return georef::openWorksConversionFactor(unit, OW_UNIT_METERS);
 }
 
 } // namespace

@@ -73,16 +73,6 @@ void setFixedText(char* field, size_t size, const QByteArray& text)
     std::memcpy(field, text.constData(), std::min(size - 1, size_t(text.size())));
 }
 
-/// What one OpenWorks unit is in another, as the DevKit converts it (0 when it cannot).
-double conversionFactor(int fromUnit, int toUnit, int* status)
-{
-    double value = 1.0;
-    const int one = 1;
-    *status = 0;
-    untConvert(fromUnit, toUnit, &one, &value, status);
-    return *status == 0 ? value : 0.0;
-}
-
 QString openWorksAbbreviation(int unitId)
 {
     int status = 0;
@@ -651,7 +641,7 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
             item->units.append(ZRTransferReport::unitEntry(
                 QStringLiteral("survey corner field %1").arg(field), OW_UNIT_METERS,
                 georef::openWorksUnitName(OW_UNIT_METERS), unit, georef::openWorksUnitName(unit),
-                conversionFactor(OW_UNIT_METERS, unit, &factorStatus), UnitTable::unitName(spatialUnit)));
+                georef::openWorksConversionFactor(OW_UNIT_METERS, unit, &factorStatus), UnitTable::unitName(spatialUnit)));
         }
     }
 
@@ -668,7 +658,7 @@ OwSurveyRecord exportVolume(const ZRExchangeContext& context, const QString& fil
         return fail(errorWhileExporting(
             name,
             QStringLiteral("the vertical unit %1 has no OpenWorks® unit").arg(UnitTable::unitName(hostVerticalUnit))));
-    const double verticalFactor = conversionFactor(fromVerticalUnit, projectVerticalUnit, &status);
+    const double verticalFactor = georef::openWorksConversionFactor(fromVerticalUnit, projectVerticalUnit, &status);
     if (status != 0)
         return fail(errorWhileExporting(name, owErrorText(status)));
     const double verticalStart = geometry.verticalStart * verticalFactor;

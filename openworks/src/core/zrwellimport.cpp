@@ -121,16 +121,6 @@ QString unitNameOf(int owUnit)
     return georef::openWorksUnitName(owUnit);
 }
 
-/// What one OpenWorks unit is in another, as the DevKit converts it (0 when it cannot).
-double conversionFactor(int fromUnit, int toUnit)
-{
-    double value = 1.0;
-    const int one = 1;
-    int status = 0;
-    untConvert(fromUnit, toUnit, &one, &value, &status);
-    return status == 0 ? value : 0.0;
-}
-
 /// Enables the vector fields the import reads; false after reporting a field
 /// that cannot be enabled (its vectors would not be read).
 bool enableVectorAccess(const ZRExchangeContext& context)
@@ -232,22 +222,14 @@ bool resolveUnits(const ZRExchangeContext& context, ImportSetup* setup)
 
 ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const WellImportItem& item)
 {
-    ZRTransferReport::Item entry;
-    entry.sourceSystem = QStringLiteral("OpenWorks");
-    entry.objectClass = QStringLiteral("well");
-    entry.sourceId = item.keyNumber;
-    entry.sourceName = item.label;
-    entry.source.insert(QStringLiteral("classId"), GDI_CLASS_WELL);
+    ZRTransferReport::Item entry = openWorksSourceItem(context, QStringLiteral("well"), GDI_CLASS_WELL,
+                                                       item.keyNumber, item.label);
     entry.source.insert(QStringLiteral("wellKey"), item.wellKey);
     entry.source.insert(QStringLiteral("uwi"), item.uwiKey);
     entry.source.insert(QStringLiteral("wellList"), item.wellSetName);
     entry.source.insert(QStringLiteral("wellNumber"), item.label);
     entry.source.insert(QStringLiteral("commonWellName"), item.displayName);
     entry.source.insert(QStringLiteral("status"), item.statusText);
-    if (context.session)
-        entry.source.insert(QStringLiteral("project"), context.session->projectName());
-    entry.source.insert(QStringLiteral("district"), ZROpenworksSession::systemDistrict());
-    entry.outcome = ZRTransferReport::Failed;
     return entry;
 }
 
@@ -261,15 +243,15 @@ void recordUnits(ZRReportedItem& reported, const ImportSetup& setup, const WellI
     const int depthTo = units[WellUnitContext::TargetDepthUnit];
     const QString hostDepth = UnitTable::unitName(units[WellUnitContext::HostDepthUnit]);
     item->units.append(ZRTransferReport::unitEntry(QStringLiteral("depth"), depthFrom, unitNameOf(depthFrom), depthTo,
-                                                   unitNameOf(depthTo), conversionFactor(depthFrom, depthTo),
+                                                   unitNameOf(depthTo), georef::openWorksConversionFactor(depthFrom, depthTo),
                                                    hostDepth));
     item->units.append(ZRTransferReport::unitEntry(QStringLiteral("well head X"), data.xUnit, unitNameOf(data.xUnit),
                                                    setup.spatialOwUnit, unitNameOf(setup.spatialOwUnit),
-                                                   conversionFactor(data.xUnit, setup.spatialOwUnit),
+                                                   georef::openWorksConversionFactor(data.xUnit, setup.spatialOwUnit),
                                                    UnitTable::unitName(setup.spatialHostUnit)));
     item->units.append(ZRTransferReport::unitEntry(QStringLiteral("well head Y"), data.yUnit, unitNameOf(data.yUnit),
                                                    setup.spatialOwUnit, unitNameOf(setup.spatialOwUnit),
-                                                   conversionFactor(data.yUnit, setup.spatialOwUnit),
+                                                   georef::openWorksConversionFactor(data.yUnit, setup.spatialOwUnit),
                                                    UnitTable::unitName(setup.spatialHostUnit)));
     const int xyUnit = units[WellUnitContext::ProjectXyUnit];
     item->units.append(ZRTransferReport::unitEntry(QStringLiteral("trajectory X/Y deviation"), xyUnit,
@@ -277,7 +259,7 @@ void recordUnits(ZRReportedItem& reported, const ImportSetup& setup, const WellI
                                                    UnitTable::unitName(units[WellUnitContext::HostXyUnit])));
     const int elevation = units[WellUnitContext::ElevationUnit];
     item->units.append(ZRTransferReport::unitEntry(QStringLiteral("elevation"), elevation, unitNameOf(elevation),
-                                                   depthTo, unitNameOf(depthTo), conversionFactor(elevation, depthTo),
+                                                   depthTo, unitNameOf(depthTo), georef::openWorksConversionFactor(elevation, depthTo),
                                                    hostDepth));
     for (const TimeDepthTableData& table : data.timeDepth.tables)
         item->units.append(ZRTransferReport::unitEntry(
