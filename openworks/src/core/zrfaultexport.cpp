@@ -320,8 +320,8 @@ FaultExportOutcome exportFault(const ZRExchangeContext& context, const QString& 
         item->counts.insert(QStringLiteral("arrays"), arrays);
         item->counts.insert(QStringLiteral("sticks"), sticksFound);
         item->counts.insert(QStringLiteral("segmentsWritten"), segmentsWritten);
-        item->counts.insert(QStringLiteral("failedSegments"), failedSegments);
-        item->counts.insert(QStringLiteral("failedFaults"), failedFaults);
+        item->counts.insert(QStringLiteral("segmentsNotWritten"), failedSegments);
+        item->counts.insert(QStringLiteral("faultsNotWritten"), failedFaults);
         item->counts.insert(QStringLiteral("points"), points);
         if (minimum <= maximum) {
             item->valueRange.insert(QStringLiteral("min"), minimum);
