@@ -267,6 +267,9 @@ void ZR3DHorizon::placePoints(const core::vec3* points, std::size_t count)
             q0 /= w;
             q2 /= w;
         }
+        // Outside (-1, width) and (-1, height) no index rounds into the grid (NaN neither).
+        if (!(q0 > -1.0 && q0 < double(width) && q2 > -1.0 && q2 < double(height)))
+            continue;
         int i = 0;
         int j = 0;
         if (!roundToIndex(q0, &i) || !roundToIndex(q2, &j))

@@ -25,7 +25,10 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <memory>
+#include <system_error>
 
 namespace
 {
@@ -169,6 +172,68 @@ int mapFactors(ZRTransferReport::Item* item, const QString& survey, double* metr
     return 0;
 }
 
+/// A host horizon file loaded (on any thread: no DevKit or progress call).
+struct LoadedHorizon
+{
+    std::unique_ptr<ZR3DHorizon> horizon = std::make_unique<ZR3DHorizon>();
+    bool loaded = false;
+    qint64 points = 0; ///< non-null nodes
+};
+
+LoadedHorizon loadHorizon(const QString& path)
+{
+    LoadedHorizon result;
+    result.loaded = result.horizon->load(path);
+    if (result.loaded)
+        result.points = ZRHorizonPlacement::pointCount(*result.horizon);
+    return result;
+}
+
+/// The horizon files of an export list loaded one ahead: the next file is
+/// read on a worker thread while the current horizon is written through the
+/// DevKit (on the calling thread). Two horizons are held at most.
+class HorizonReadAhead
+{
+public:
+    explicit HorizonReadAhead(const std::vector<ExportListEntry>& list)
+        : m_list(list)
+    {
+    }
+    ~HorizonReadAhead()
+    {
+        if (m_pending.valid())
+            m_pending.wait();
+    }
+    HorizonReadAhead(const HorizonReadAhead&) = delete;
+    HorizonReadAhead& operator=(const HorizonReadAhead&) = delete;
+
+    /// Entry k's horizon (after entry k - 1's); starts reading entry k + 1.
+    LoadedHorizon take(std::size_t k)
+    {
+        LoadedHorizon result =
+            m_pending.valid() && m_pendingIndex == k ? m_pending.get() : loadHorizon(m_list[k].path);
+        if (k + 1 < m_list.size()) {
+            const QString path = m_list[k + 1].path;
+            try {
+                m_pending = std::async(std::launch::async, [path] { return loadHorizon(path); });
+                m_pendingIndex = k + 1;
+            } catch (const std::system_error&) {
+                // No thread to spare: the next file is read when it is asked for.
+            }
+        }
+        return result;
+    }
+
+private:
+    const std::vector<ExportListEntry>& m_list;
+    std::future<LoadedHorizon> m_pending;
+    std::size_t m_pendingIndex = 0;
+};
+
+HorizonExportOutcome exportLoadedHorizon(const ZRExchangeContext& context, const QString& path,
+                                         const ExportSurveyTarget& survey, int parentProgressId,
+                                         LoadedHorizon loaded);
+
 /// What one unit is in another, as the DevKit converts (0 when it cannot).
 double conversionFactor(int fromUnit, int toUnit)
 {
@@ -201,8 +266,9 @@ int exportHorizons(const ZRExchangeContext& context, const QModelIndexList& item
     {
         ZRProgressBarGuard bar(int(list.size()), QStringLiteral("Exporting horizons from Velostrat to OpenWorks®"),
                                context.progressParentId, true);
-        for (const ExportListEntry& entry : list) {
-            exportHorizon(context, entry.path, entry.survey, bar.id());
+        HorizonReadAhead files(list);
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            exportLoadedHorizon(context, list[k].path, list[k].survey, bar.id(), files.take(k));
             if (bar.isCancelled())
                 break;
             ++exported;
@@ -218,6 +284,17 @@ int exportHorizons(const ZRExchangeContext& context, const QModelIndexList& item
 HorizonExportOutcome exportHorizon(const ZRExchangeContext& context, const QString& path,
                                    const ExportSurveyTarget& survey, int parentProgressId)
 {
+    return exportLoadedHorizon(context, path, survey, parentProgressId, loadHorizon(path));
+}
+
+namespace
+{
+
+/// exportHorizon with the file loaded already (loadHorizon).
+HorizonExportOutcome exportLoadedHorizon(const ZRExchangeContext& context, const QString& path,
+                                         const ExportSurveyTarget& survey, int parentProgressId,
+                                         LoadedHorizon loaded)
+{
     ZRReportedItem reported(context, reportItemOf(context, path, survey));
     const QString name = exportBaseName(path);
     const auto box = [&](const QString& title, const QString& text) {
@@ -225,20 +302,18 @@ HorizonExportOutcome exportHorizon(const ZRExchangeContext& context, const QStri
         return HorizonExportOutcome::Failed;
     };
 
-    // 1. The host horizon.
-    ZR3DHorizon horizon;
-    qint64 points = 0;
+    // 1. The host horizon (read by the caller, possibly ahead on a worker thread).
+    const ZR3DHorizon& horizon = *loaded.horizon;
+    const qint64 points = loaded.points;
     {
         ZRProgressBarGuard loading(3, QStringLiteral("Horizon Loading"), parentProgressId, false);
-        const bool loaded = horizon.load(path);
         loading.increment(2);
-        if (!loaded) {
+        if (!loaded.loaded) {
             reported.sendMessage(eDrawFileError,
                                  QStringLiteral("Unable to load horizon %1 from %2: nothing was exported.")
                                      .arg(name, QDir::toNativeSeparators(path)));
             return HorizonExportOutcome::Failed;
         }
-        points = ZRHorizonPlacement::pointCount(horizon);
         loading.increment(1);
     }
     const int verticalUnit = horizon.geometry().unitsObject().verticalUnit();
@@ -474,3 +549,5 @@ HorizonExportOutcome exportHorizon(const ZRExchangeContext& context, const QStri
         context.horizonModel->appendHorizon(catalog);
     return HorizonExportOutcome::Exported;
 }
+
+} // namespace

@@ -28,11 +28,22 @@ private:
     int m_previous;
 };
 
-/// Whether rounding the value could go either way within the tolerance.
-bool nearHalf(double value)
+/// The nearest whole number of a value that is not within HalfTolerance of a
+/// half (where it is rounding half away from zero too), without a library
+/// call; false for a value near a half or too large to round this way.
+inline bool roundClearOfHalf(double value, double* rounded)
 {
-    const double magnitude = std::fabs(value);
-    return std::fabs(magnitude - std::floor(magnitude) - 0.5) < ZRHorizonPlacement::HalfTolerance;
+    if (!(value > -1.0e15 && value < 1.0e15))
+        return false;
+    const double shifted = value + 0.5;
+    double floor = double(static_cast<long long>(shifted));
+    if (floor > shifted)
+        floor -= 1.0;
+    const double fraction = shifted - floor;
+    if (fraction < ZRHorizonPlacement::HalfTolerance || fraction > 1.0 - ZRHorizonPlacement::HalfTolerance)
+        return false;
+    *rounded = floor;
+    return true;
 }
 
 } // namespace
@@ -60,7 +71,7 @@ qint64 ZRHorizonPlacement::pointCount(const ZR3DHorizon& horizon)
     const std::size_t size = horizon.valueGrid().size();
     qint64 count = 0;
     for (std::size_t n = 0; n < size; ++n)
-        count += ZR3DHorizon::isNull(values[n]) ? 0 : 1;
+        count += isNullNode(values[n]) ? 0 : 1;
     return count;
 }
 
@@ -72,21 +83,15 @@ qint64 ZRHorizonPlacement::nodesSet() const
     return count;
 }
 
-void ZRHorizonPlacement::put(double line, double trace, float value)
+std::ptrdiff_t ZRHorizonPlacement::slotOf(double line, double trace) const
 {
     const double roundedLine = std::round(line);
     const double roundedTrace = std::round(trace);
     if (!(roundedLine >= m_range.firstLine && roundedLine <= m_range.lastLine && roundedTrace >= m_range.firstTrace
-          && roundedTrace <= m_range.lastTrace)) {
-        ++m_outside;
-        return;
-    }
-    const std::size_t slot = std::size_t(int(roundedLine) - m_range.firstLine) * std::size_t(columns())
-                             + std::size_t(int(roundedTrace) - m_range.firstTrace);
-    m_grid[slot] = value;
-    m_minimum = std::min(m_minimum, value);
-    m_maximum = std::max(m_maximum, value);
-    ++m_placed;
+          && roundedTrace <= m_range.lastTrace))
+        return -1;
+    return std::ptrdiff_t(int(roundedLine) - m_range.firstLine) * std::ptrdiff_t(columns())
+           + std::ptrdiff_t(int(roundedTrace) - m_range.firstTrace);
 }
 
 bool ZRHorizonPlacement::exactPosition(const ZR3DHorizon& horizon, int i, int j, double metresPerX, double metresPerY,
@@ -151,39 +156,70 @@ bool ZRHorizonPlacement::place(const ZR3DHorizon& horizon, double metresPerX, do
     const float* values = horizon.valueGrid().data();
     Affine affine;
     m_derived = derive(horizon, metresPerX, metresPerY, position, &affine);
+    const double firstLine = m_range.firstLine;
+    const double lastLine = m_range.lastLine;
+    const double firstTrace = m_range.firstTrace;
+    const double lastTrace = m_range.lastTrace;
+    const std::size_t columnCount = std::size_t(std::max(0, columns()));
+    // Counts and range in locals: the grid's stores cannot change them then.
+    float* const grid = m_grid.data();
+    float minimum = m_minimum;
+    float maximum = m_maximum;
+    qint64 placed = m_placed;
+    qint64 outside = m_outside;
     qint64 index = m_seen;
-    for (int j = 0; j < height; ++j) {
+    qint64 nextProgress = ((index + step - 1) / step) * step;
+    bool stopped = false;
+    const double lineStep = affine.line[1];
+    const double traceStep = affine.trace[1];
+    for (int j = 0; j < height && !stopped; ++j) {
         const float* row = values + std::size_t(j) * std::size_t(width);
         const double lineOfRow = affine.line[0] + affine.line[2] * j;
         const double traceOfRow = affine.trace[0] + affine.trace[2] * j;
         for (int i = 0; i < width; ++i) {
             const float value = row[i];
-            if (ZR3DHorizon::isNull(value))
+            if (isNullNode(value))
                 continue;
-            if (index % step == 0 && progress && !progress(index)) {
-                m_seen = index;
-                return false;
+            if (index == nextProgress) {
+                nextProgress += step;
+                if (progress && !progress(index)) {
+                    stopped = true;
+                    break;
+                }
             }
             ++index;
+            std::ptrdiff_t slot = -1;
             double line = 0.0;
             double trace = 0.0;
-            bool located = false;
-            if (m_derived) {
-                line = lineOfRow + affine.line[1] * i;
-                trace = traceOfRow + affine.trace[1] * i;
-                located = std::isfinite(line) && std::isfinite(trace) && !nearHalf(line) && !nearHalf(trace);
-            }
-            if (!located) {
+            if (m_derived && roundClearOfHalf(lineOfRow + lineStep * i, &line)
+                && roundClearOfHalf(traceOfRow + traceStep * i, &trace)) {
+                // The derived position, rounded here: it lies clear of a half.
+                if (line >= firstLine && line <= lastLine && trace >= firstTrace && trace <= lastTrace)
+                    slot = std::ptrdiff_t(line - firstLine) * std::ptrdiff_t(columnCount)
+                           + std::ptrdiff_t(trace - firstTrace);
+            } else {
                 int status = 0;
                 if (!exactPosition(horizon, i, j, metresPerX, metresPerY, position, &line, &trace, &status)) {
                     ++m_withoutPosition;
                     m_failures.insert(status);
                     continue;
                 }
+                slot = slotOf(line, trace);
             }
-            put(line, trace, float(double(value)));
+            if (slot < 0) {
+                ++outside;
+                continue;
+            }
+            grid[slot] = value;
+            minimum = value < minimum ? value : minimum;
+            maximum = value > maximum ? value : maximum;
+            ++placed;
         }
     }
+    m_minimum = minimum;
+    m_maximum = maximum;
+    m_placed = placed;
+    m_outside = outside;
     m_seen = index;
-    return true;
+    return !stopped;
 }

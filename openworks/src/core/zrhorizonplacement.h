@@ -112,7 +112,9 @@ private:
                        const SurveyPosition& position, double* line, double* trace, int* status);
     bool derive(const ZR3DHorizon& horizon, double metresPerX, double metresPerY, const SurveyPosition& position,
                 Affine* affine);
-    void put(double line, double trace, float value);
+    /// The grid slot of a located point (rounded half away from zero), or -1 outside the survey.
+    std::ptrdiff_t slotOf(double line, double trace) const;
+    static bool isNullNode(float value) { return value == -9999.0f || value != value; }
 
     Range m_range;
     std::vector<float> m_grid;
