@@ -42,8 +42,8 @@ int ZRSurveyExportCommand::run(const QStringList& arguments)
     run.parser().addOption(surveyVolume);
     run.parser().addPositionalArgument(
         noun() + QStringLiteral("s"),
-        QStringLiteral("%1 files to export: their paths, or their file names in the project's %1 folder.")
-            .arg(noun().left(1).toUpper() + noun().mid(1)),
+        QStringLiteral("%1 files to export: their paths, or their file names in the project's %2 folder.")
+            .arg(noun().left(1).toUpper() + noun().mid(1), noun()),
         noun() + QStringLiteral("s..."));
     const int parsed = run.parse(arguments);
     if (parsed >= 0)
