@@ -96,8 +96,9 @@ private:
     bool m_writing = false;
 };
 
+/// file: the source's fileEntry (path, bytes, sha256) when the run has a report.
 ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const QString& path,
-                                    const ExportSurveyTarget& survey)
+                                    const ExportSurveyTarget& survey, const QJsonObject& file)
 {
     ZRTransferReport::Item item;
     item.sourceSystem = QStringLiteral("Velostrat");
@@ -105,7 +106,6 @@ ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const QStr
     item.sourceName = exportBaseName(path);
     item.source.insert(QStringLiteral("path"), QDir::toNativeSeparators(path));
     if (context.report) {
-        const QJsonObject file = ZRTransferReport::fileEntry(path);
         item.source.insert(QStringLiteral("bytes"), file.value(QStringLiteral("bytes")));
         item.source.insert(QStringLiteral("sha256"), file.value(QStringLiteral("sha256")));
     }
@@ -178,11 +178,14 @@ struct LoadedHorizon
     std::unique_ptr<ZR3DHorizon> horizon = std::make_unique<ZR3DHorizon>();
     bool loaded = false;
     qint64 points = 0; ///< non-null nodes
+    QJsonObject file;  ///< path, bytes and SHA-256 of the file, for a run report
 };
 
-LoadedHorizon loadHorizon(const QString& path)
+LoadedHorizon loadHorizon(const QString& path, bool withChecksum)
 {
     LoadedHorizon result;
+    if (withChecksum)
+        result.file = ZRTransferReport::fileEntry(path);
     result.loaded = result.horizon->load(path);
     if (result.loaded)
         result.points = ZRHorizonPlacement::pointCount(*result.horizon);
@@ -195,8 +198,10 @@ LoadedHorizon loadHorizon(const QString& path)
 class HorizonReadAhead
 {
 public:
-    explicit HorizonReadAhead(const std::vector<ExportListEntry>& list)
+    /// withChecksum: the files' SHA-256 is taken too (for a run report).
+    HorizonReadAhead(const std::vector<ExportListEntry>& list, bool withChecksum)
         : m_list(list)
+        , m_withChecksum(withChecksum)
     {
     }
     ~HorizonReadAhead()
@@ -210,12 +215,14 @@ public:
     /// Entry k's horizon (after entry k - 1's); starts reading entry k + 1.
     LoadedHorizon take(std::size_t k)
     {
-        LoadedHorizon result =
-            m_pending.valid() && m_pendingIndex == k ? m_pending.get() : loadHorizon(m_list[k].path);
+        LoadedHorizon result = m_pending.valid() && m_pendingIndex == k ? m_pending.get()
+                                                                        : loadHorizon(m_list[k].path, m_withChecksum);
         if (k + 1 < m_list.size()) {
             const QString path = m_list[k + 1].path;
+            const bool withChecksum = m_withChecksum;
             try {
-                m_pending = std::async(std::launch::async, [path] { return loadHorizon(path); });
+                m_pending = std::async(std::launch::async,
+                                       [path, withChecksum] { return loadHorizon(path, withChecksum); });
                 m_pendingIndex = k + 1;
             } catch (const std::system_error&) {
                 // No thread to spare: the next file is read when it is asked for.
@@ -226,6 +233,7 @@ public:
 
 private:
     const std::vector<ExportListEntry>& m_list;
+    bool m_withChecksum;
     std::future<LoadedHorizon> m_pending;
     std::size_t m_pendingIndex = 0;
 };
@@ -266,7 +274,7 @@ int exportHorizons(const ZRExchangeContext& context, const QModelIndexList& item
     {
         ZRProgressBarGuard bar(int(list.size()), QStringLiteral("Exporting horizons from Velostrat to OpenWorks®"),
                                context.progressParentId, true);
-        HorizonReadAhead files(list);
+        HorizonReadAhead files(list, context.report != nullptr);
         for (std::size_t k = 0; k < list.size(); ++k) {
             exportLoadedHorizon(context, list[k].path, list[k].survey, bar.id(), files.take(k));
             if (bar.isCancelled())
@@ -284,7 +292,7 @@ int exportHorizons(const ZRExchangeContext& context, const QModelIndexList& item
 HorizonExportOutcome exportHorizon(const ZRExchangeContext& context, const QString& path,
                                    const ExportSurveyTarget& survey, int parentProgressId)
 {
-    return exportLoadedHorizon(context, path, survey, parentProgressId, loadHorizon(path));
+    return exportLoadedHorizon(context, path, survey, parentProgressId, loadHorizon(path, context.report != nullptr));
 }
 
 namespace
@@ -295,7 +303,7 @@ HorizonExportOutcome exportLoadedHorizon(const ZRExchangeContext& context, const
                                          const ExportSurveyTarget& survey, int parentProgressId,
                                          LoadedHorizon loaded)
 {
-    ZRReportedItem reported(context, reportItemOf(context, path, survey));
+    ZRReportedItem reported(context, reportItemOf(context, path, survey, loaded.file));
     const QString name = exportBaseName(path);
     const auto box = [&](const QString& title, const QString& text) {
         reported.showMessage(Kind::Information, title, text);
