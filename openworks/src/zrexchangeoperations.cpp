@@ -3,7 +3,9 @@
 #include "zrcatalogueselection.h"
 #include "zreventbus.h"
 #include "zrexchangeui.h"
+#include "zrfaultexport.h"
 #include "zrfaultimport.h"
+#include "zrhorizonexport.h"
 #include "zrhorizonimport.h"
 #include "zropenworksexchangedialog.h"
 #include "zropenworksfaultmodel.h"
@@ -120,12 +122,20 @@ int exportWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
     return notAvailable(dialog, QStringLiteral("Well export"));
 }
 
-int exportFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int exportFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Fault export"));
+    const QModelIndexList faults = faultExportCandidates(selection);
+    if (faults.isEmpty())
+        return 0;
+    return runReported(dialog, QStringLiteral("export-faults"), faults.size(),
+                       [&](const ZRExchangeContext& context) { return exportFaults(context, faults); });
 }
 
-int exportHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int exportHorizons(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Horizon export"));
+    const QModelIndexList horizons = horizonExportCandidates(selection);
+    if (horizons.isEmpty())
+        return 0;
+    return runReported(dialog, QStringLiteral("export-horizons"), horizons.size(),
+                       [&](const ZRExchangeContext& context) { return exportHorizons(context, horizons); });
 }

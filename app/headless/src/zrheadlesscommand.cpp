@@ -1,5 +1,7 @@
 #include "zrheadlesscommand.h"
 
+#include "zrexportfaultscommand.h"
+#include "zrexporthorizonscommand.h"
 #include "zrexportvolumescommand.h"
 #include "zrheadlessoutput.h"
 #include "zrimportfaultscommand.h"
@@ -17,6 +19,8 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
     commands.push_back(std::make_unique<ZRImportFaultsCommand>());
     commands.push_back(std::make_unique<ZRExportVolumesCommand>());
     commands.push_back(std::make_unique<ZRImportWellsCommand>());
+    commands.push_back(std::make_unique<ZRExportHorizonsCommand>());
+    commands.push_back(std::make_unique<ZRExportFaultsCommand>());
     return commands;
 }
 

@@ -208,7 +208,17 @@ int ZRHeadlessRun::finish(int requested, int transferred, const QString& noun)
                                           .arg(item.sourceName)
                                           .arg(failedSegments, 0, 'f', 0)
                                           .arg(item.counts.value(QStringLiteral("segments")).toDouble(), 0, 'f', 0));
-        if (failedTraces <= 0 && (failedSurveys > 0 || failedSegments > 0 || item.outcome == ZRTransferReport::Failed))
+        // Exports: faults (with their planes) and segments that could not be added.
+        const double faultsNotWritten = item.counts.value(QStringLiteral("faultsNotWritten")).toDouble();
+        const double segmentsNotWritten = item.counts.value(QStringLiteral("segmentsNotWritten")).toDouble();
+        if (faultsNotWritten > 0 || segmentsNotWritten > 0)
+            ZRHeadlessOutput::message(QStringLiteral("note: %1: %2 faults and %3 segments could not be written.")
+                                          .arg(item.sourceName)
+                                          .arg(faultsNotWritten, 0, 'f', 0)
+                                          .arg(segmentsNotWritten, 0, 'f', 0));
+        if (failedTraces <= 0
+            && (failedSurveys > 0 || failedSegments > 0 || faultsNotWritten > 0 || segmentsNotWritten > 0
+                || item.outcome == ZRTransferReport::Failed))
             ++failedItems;
     }
     if (isDryRun())

@@ -93,10 +93,35 @@ int ZRTerminalExchangeUi::askUnit(const QList<int>& candidates, const QString& m
     return answer;
 }
 
-bool ZRTerminalExchangeUi::askSurveyAssociations(int, const QModelIndexList&, QList<SurveyAssociation>&)
+void ZRTerminalExchangeUi::setSurveyAssociation(SurveyOrigin origin, const QString& survey)
 {
-    ZRHeadlessOutput::message(QStringLiteral("question \"Survey Association\": not available headless -> cancel"));
-    return false;
+    m_surveyOrigin = survey.isEmpty() ? SurveyOrigin::None : origin;
+    m_survey = survey;
+}
+
+bool ZRTerminalExchangeUi::askSurveyAssociations(int mode, const QModelIndexList& items,
+                                                 QList<SurveyAssociation>& associations)
+{
+    const QString what = mode == 0 ? QStringLiteral("horizons") : QStringLiteral("faults");
+    if (m_surveyOrigin == SurveyOrigin::None) {
+        ZRHeadlessOutput::message(QStringLiteral("question \"Survey Association\": %1 %2 -> cancel (give the survey "
+                                                 "with --survey or --survey-volume)")
+                                      .arg(items.size())
+                                      .arg(what));
+        return false;
+    }
+    associations.clear();
+    for (const QModelIndex& item : items)
+        associations.append(SurveyAssociation{item, m_surveyOrigin, m_survey});
+    ZRHeadlessOutput::message(
+        QStringLiteral("question \"Survey Association\": %1 %2 -> %3")
+            .arg(items.size())
+            .arg(what)
+            .arg(m_surveyOrigin == SurveyOrigin::OpenWorksSurvey
+                     ? QStringLiteral("OpenWorks® survey \"%1\"").arg(m_survey)
+                     : QStringLiteral("host volume \"%1\" (its survey, exported from it when OpenWorks® has none)")
+                           .arg(QDir::toNativeSeparators(m_survey))));
+    return true;
 }
 
 bool ZRTerminalExchangeUi::askWellListAssociations(const QVector<int>&, QMap<int, QString>&)

@@ -25,6 +25,10 @@ public:
     void setConflictRule(const ConflictRule& rule) { m_conflictRule = rule; }
     /// Host unit names offered, in order, when the project's unit is not supported.
     void setUnitAnswers(const QStringList& unitNames) { m_unitAnswers = unitNames; }
+    /// The survey every item of an export is associated with: an OpenWorks
+    /// survey by name (--survey), or a host volume by its full path
+    /// (--survey-volume). With SurveyOrigin::None the question is declined.
+    void setSurveyAssociation(SurveyOrigin origin, const QString& survey);
 
     /// The name a rename pattern gives for an existing file (empty when none is free).
     static QString renamedFileName(const QString& existingFilePath, const QString& pattern);
@@ -42,4 +46,6 @@ public:
 private:
     ConflictRule m_conflictRule;
     QStringList m_unitAnswers;
+    SurveyOrigin m_surveyOrigin = SurveyOrigin::None;
+    QString m_survey;
 };

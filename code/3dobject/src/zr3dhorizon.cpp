@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -99,6 +100,15 @@ public:
         return true;
     }
     bool getPoint(core::vec3* point) { return get(&point->x) && get(&point->y) && get(&point->z); }
+    /// count points of three little-endian doubles, read with one call.
+    bool getPoints(core::vec3* points, qint64 count)
+    {
+        return getBytes(reinterpret_cast<char*>(points), count * qint64(sizeof(core::vec3)));
+    }
+    bool getBytes(char* bytes, qint64 size)
+    {
+        return canRead(size, 1) && m_file.read(bytes, size) == size;
+    }
     bool skip(qint64 bytes) { return canRead(bytes, 1) && m_file.seek(m_file.pos() + bytes); }
 
 private:
@@ -257,6 +267,9 @@ void ZR3DHorizon::placePoints(const core::vec3* points, std::size_t count)
             q0 /= w;
             q2 /= w;
         }
+        // Outside (-1, width) and (-1, height) no index rounds into the grid (NaN neither).
+        if (!(q0 > -1.0 && q0 < double(width) && q2 > -1.0 && q2 < double(height)))
+            continue;
         int i = 0;
         int j = 0;
         if (!roundToIndex(q0, &i) || !roundToIndex(q2, &j))
@@ -675,27 +688,35 @@ bool ZR3DHorizon::load(const QString& path)
 
     if (!reader.canRead(counts.numberOfControlPoint, 24))
         return fail(QStringLiteral("world points"));
-    std::vector<core::vec3> points(std::size_t(counts.numberOfControlPoint));
-    for (core::vec3& point : points)
-        if (!reader.getPoint(&point))
-            return fail(QStringLiteral("world points"));
-
-    std::vector<float> data;
-    if (counts.withData) {
-        if (!reader.canRead(counts.numberOfControlPoint, 4))
-            return fail(QStringLiteral("data values"));
-        data.resize(std::size_t(counts.numberOfControlPoint));
-        for (float& value : data)
-            if (!reader.get(&value))
-                return fail(QStringLiteral("data values"));
-    }
-    file.close();
-
+    if (counts.withData && !reader.canRead(counts.numberOfControlPoint * 24 + counts.numberOfControlPoint * 4, 1))
+        return fail(QStringLiteral("data values"));
     if (!allocateGrid(m_geometry.dimx(), m_geometry.dimz())) {
         clear();
         return false;
     }
-    placePoints(points.data(), points.size());
+    // The world points, a block at a time, placed as they come (the grid
+    // keeps the first value of each node, as placing the whole list would).
+    {
+        constexpr qint64 BlockPoints = 65536;
+        std::vector<core::vec3> block(std::size_t(std::min(BlockPoints, std::max<qint64>(1, counts.numberOfControlPoint))));
+        static_assert(sizeof(core::vec3) == 3 * sizeof(double), "a world point is three doubles");
+        for (qint64 done = 0; done < counts.numberOfControlPoint;) {
+            const qint64 count = std::min(BlockPoints, counts.numberOfControlPoint - done);
+            if (!reader.getPoints(block.data(), count))
+                return fail(QStringLiteral("world points"));
+            placePoints(block.data(), std::size_t(count));
+            done += count;
+        }
+    }
+
+    std::vector<float> data;
+    if (counts.withData) {
+        data.resize(std::size_t(counts.numberOfControlPoint));
+        if (!reader.getBytes(reinterpret_cast<char*>(data.data()), qint64(data.size()) * qint64(sizeof(float))))
+            return fail(QStringLiteral("data values"));
+    }
+    file.close();
+
     m_pickedPoints = std::move(picked);
     m_pointPolygons = std::move(polygons);
     m_data = std::move(data);

@@ -32,13 +32,26 @@ void ZROpenworksFaultModel::loadFromOpenworks(int parentProgressId)
     for (int i = 0; i < faults.count(); ++i) {
         if (zrProgressBarMgr->isProgressBarCancelled(parentProgressId))
             break;
-        const gdiFaultPlane_t& fault = faults[i];
-        int segments = 0;
-        gdiCountSubset(GDI_CLASS_FAULT_PLANE, &fault, GDI_CLASS_FAULT_SEGMENT, &segments);
-        m_rows.push_back(Row{owText(fault.name), owText(fault.version), owText(fault.interpreter),
-                             owText(fault.domain), segments, owText(fault.createDate), owText(fault.updateDate),
-                             int(fault.id)});
+        m_rows.push_back(rowOf(faults[i]));
         zrProgressBarMgr->incrementProgressBar(bar, 1);
     }
     zrProgressBarMgr->closeProgressBar(bar);
+}
+
+ZROpenworksFaultModel::Row ZROpenworksFaultModel::rowOf(const gdiFaultPlane_t& fault)
+{
+    int segments = 0;
+    gdiCountSubset(GDI_CLASS_FAULT_PLANE, &fault, GDI_CLASS_FAULT_SEGMENT, &segments);
+    return Row{owText(fault.name), owText(fault.version), owText(fault.interpreter), owText(fault.domain), segments,
+               owText(fault.createDate), owText(fault.updateDate), int(fault.id)};
+}
+
+void ZROpenworksFaultModel::appendFaultPlane(const gdiFaultPlane_t& plane)
+{
+    const Row values = rowOf(plane);
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(values);
+    endInsertRows();
+    setPageMessage(QString());
 }

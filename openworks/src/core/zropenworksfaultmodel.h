@@ -2,6 +2,8 @@
 
 #include "zropenworkstablemodel.h"
 
+#include "owdevkit.h"
+
 /// Fault planes with their segment count. Hidden: 7 fault plane id.
 class ZROpenworksFaultModel : public ZROpenworksFixedTableModel<8>
 {
@@ -22,4 +24,11 @@ public:
 
     bool isHiddenColumn(int column) const override;
     void loadFromOpenworks(int parentProgressId) override;
+
+    /// Appends the row of a fault plane record (after an export; its segments
+    /// counted through the DevKit), with notifications.
+    void appendFaultPlane(const gdiFaultPlane_t& plane);
+
+private:
+    static Row rowOf(const gdiFaultPlane_t& plane);
 };

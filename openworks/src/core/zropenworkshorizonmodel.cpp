@@ -32,13 +32,25 @@ void ZROpenworksHorizonModel::loadFromOpenworks(int parentProgressId)
     for (int i = 0; i < horizons.count(); ++i) {
         if (zrProgressBarMgr->isProgressBarCancelled(parentProgressId))
             break;
-        const gdiHorizonCatalog_t& horizon = horizons[i];
-        m_rows.push_back(Row{owText(horizon.name), owText(horizon.version), owText(horizon.interpreter),
-                             owText(horizon.attribute), owText(horizon.onset), horizon.dataMin, horizon.dataMax,
-                             owText(horizon.createDate), owText(horizon.updateDate), owText(horizon.status),
-                             owText(horizon.horizonClass), owText(horizon.remark), int(horizon.id),
-                             owText(horizon.attribute)});
+        m_rows.push_back(rowOf(horizons[i]));
         zrProgressBarMgr->incrementProgressBar(bar, 1);
     }
     zrProgressBarMgr->closeProgressBar(bar);
+}
+
+ZROpenworksHorizonModel::Row ZROpenworksHorizonModel::rowOf(const gdiHorizonCatalog_t& horizon)
+{
+    return Row{owText(horizon.name), owText(horizon.version), owText(horizon.interpreter),
+               owText(horizon.attribute), owText(horizon.onset), horizon.dataMin, horizon.dataMax,
+               owText(horizon.createDate), owText(horizon.updateDate), owText(horizon.status),
+               owText(horizon.horizonClass), owText(horizon.remark), int(horizon.id), owText(horizon.attribute)};
+}
+
+void ZROpenworksHorizonModel::appendHorizon(const gdiHorizonCatalog_t& horizon)
+{
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(rowOf(horizon));
+    endInsertRows();
+    setPageMessage(QString());
 }

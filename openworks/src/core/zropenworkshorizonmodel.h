@@ -2,6 +2,8 @@
 
 #include "zropenworkstablemodel.h"
 
+#include "owdevkit.h"
+
 /// Horizon catalogue records. Hidden: 12 horizon id, 13 attribute.
 class ZROpenworksHorizonModel : public ZROpenworksFixedTableModel<14>
 {
@@ -23,4 +25,10 @@ public:
 
     bool isHiddenColumn(int column) const override;
     void loadFromOpenworks(int parentProgressId) override;
+
+    /// Appends the row of a catalogue record (after an export), with notifications.
+    void appendHorizon(const gdiHorizonCatalog_t& horizon);
+
+private:
+    static Row rowOf(const gdiHorizonCatalog_t& horizon);
 };

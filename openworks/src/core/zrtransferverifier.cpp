@@ -116,8 +116,22 @@ bool ZRTransferVerifier::verifyReport(const QJsonObject& report)
             m_notes.append(QStringLiteral("%1: %2, nothing to verify").arg(name, outcome));
             continue;
         }
+        const QString objectClass = item.value(QStringLiteral("source")).toObject().value(QStringLiteral("class")).toString();
+        const bool exportOf = exchange.startsWith(QLatin1String("export-"));
         if (exchange == QLatin1String("import-surveys")) {
             verifySurveyImportItem(item);
+        } else if (exchange == QLatin1String("import-horizons")) {
+            verifyHorizonImportItem(item);
+        } else if (exchange == QLatin1String("import-faults")) {
+            verifyFaultImportItem(item);
+        } else if (exchange == QLatin1String("export-horizons") && objectClass == QLatin1String("horizon")) {
+            verifyHorizonExportItem(item);
+        } else if (exchange == QLatin1String("export-faults") && objectClass == QLatin1String("fault")) {
+            verifyFaultExportItem(item);
+        } else if (exportOf && objectClass == QLatin1String("volume")) {
+            // A volume exported as the survey of a horizon or fault export.
+            m_notes.append(QStringLiteral("%1: the volume exported as the survey is not compared by this version")
+                               .arg(name));
         } else {
             m_notes.append(QStringLiteral("%1: the exchange %2 cannot be verified by this version").arg(name, exchange));
             m_differences.append(

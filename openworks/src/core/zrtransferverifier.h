@@ -32,6 +32,42 @@ public:
     /// metres). True when nothing differs.
     bool verifySurveyImportItem(const QJsonObject& item);
 
+    /// Verifies one item of a horizon import: per host file written (one per
+    /// survey), every node of the OpenWorks grid (hrzrw_ in the project's
+    /// unit) is found in the host horizon through its map position (intorw_,
+    /// converted to metres with the survey's corner factors, located with the
+    /// horizon's own world matrix): a NaN node or one outside the data
+    /// record's range must be null there (−9999.0), any other must be equal,
+    /// depths after the depth factor the report records; the host node must
+    /// lie at that map position (to 1 mm); the node and null node counts must
+    /// be the report's.
+    bool verifyHorizonImportItem(const QJsonObject& item);
+
+    /// Verifies one item of a fault import: the fault-stick file (read with
+    /// the faults library) holds, in one array, the fault plane's segments
+    /// (gdiReadVector) in list order, each point (x, y, vertical) as (x,
+    /// vertical, y) and followed by the separator, bit for bit; its domain is
+    /// time exactly when the plane's domain is "TIME".
+    bool verifyFaultImportItem(const QJsonObject& item);
+
+    /// Verifies one item of a horizon export: the new horizon's catalogue
+    /// record (name, domain) and its grid in the survey, read with hrzrw_ in
+    /// the unit the export declared, equal the grid the host horizon's world
+    /// points make when each is located with rwtoin_ on its own (the map
+    /// position converted from metres to the survey's unit), rounded half
+    /// away from zero, a later point overwriting an earlier one (values to a
+    /// float's precision after the DevKit's unit conversion); nodes without a
+    /// point must be missing. A cancelled item must have left no horizon.
+    bool verifyHorizonExportItem(const QJsonObject& item);
+
+    /// Verifies one item of a fault export: per stick array of the host file
+    /// the recorded fault (class 338) and fault plane (796: name, domain)
+    /// exist, and the plane's segments (791, list order, gdiReadVector) are
+    /// the array's sticks (split at the separators, empty ones dropped), each
+    /// point (x, vertical, y) as (x, y, vertical) bit for bit, in the recorded
+    /// survey. A cancelled item must have left none of its fault planes.
+    bool verifyFaultExportItem(const QJsonObject& item);
+
     /// Every difference found so far, "<item>: <what differs>".
     const QStringList& differences() const { return m_differences; }
     /// What was verified or left out, one line per item.
