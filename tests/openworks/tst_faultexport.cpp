@@ -107,6 +107,7 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void feetProjectRoundTrip();
     void throughAHostVolume();
     void arraysSticksAndNames();
     void emptyAndUnreadableFiles();
@@ -324,6 +325,59 @@ void TestFaultExport::roundTrip()
     QVERIFY(*again == *first);
     QCOMPARE(ZRFaultApiFunctions::isFaultStickDomainInTime(faultFolder() + "/again", true),
              ZRFaultApiFunctions::isFaultStickDomainInTime(path, true));
+}
+
+void TestFaultExport::feetProjectRoundTrip()
+{
+    // A project storing map positions and depths in feet: the host file holds
+    // metres, OpenWorks gets feet back.
+    std::string seedError;
+    bool seeded = false;
+    QVERIFY2(owsim::seedDemo(m_fixture->environment().openWorksHome().toStdString(), "FeetFaults", "FEET",
+                             owsim::MeasurementSystem::Feet, &seeded, &seedError),
+             seedError.c_str());
+    QCOMPARE(ZROpenworksSession::setSystemDistrict("FeetFaults"), 0);
+    QString error;
+    QVERIFY2(m_session.openProject("FEET", &error), qPrintable(error));
+    for (const QString& fault : {QStringLiteral("F5 Deep Splay"), QStringLiteral("F1 Main Boundary")}) {
+        QVector<FaultSegmentPoints> original;
+        QString domain;
+        QVERIFY2(readFaultSegments(faultPlaneIdsOf(fault).first(), fault, &original, &domain, &error), qPrintable(error));
+        const bool isTime = domain == QLatin1String("TIME");
+        const QString path = importFault(fault);
+        QVERIFY(!path.isEmpty());
+        const std::unique_ptr<core::MultiArray<core::vec3>> sticks = ZRFaultApiFunctions::readFaultStickPolyLine(path, true);
+        QVERIFY(sticks);
+        int p = 0;
+        for (const FaultSegmentPoints& segment : original) {
+            for (const Point3& point : segment) {
+                const core::vec3& host = sticks->array(0)[std::size_t(p++)];
+                QCOMPARE(host.x, point[0] * 0.3048);
+                QCOMPARE(host.z, point[1] * 0.3048);
+                QCOMPARE(host.y, point[2] * (isTime ? 1.0 : 0.3048));
+            }
+            ++p; // the separator
+        }
+
+        ZRTransferReport report;
+        report.setExchange(QStringLiteral("export-faults"));
+        QCOMPARE(exportTo({path}, SurveyOrigin::OpenWorksSurvey, NorthSea, &report), 1);
+        QCOMPARE(m_ui->messages.size(), 0);
+        const QVector<Segment> segments = segmentsOf(faultPlaneIdsOf(fault).last());
+        QCOMPARE(segments.size(), original.size());
+        for (int s = 0; s < segments.size(); ++s) {
+            QCOMPARE(segments[s].points.size(), original[s].size());
+            for (int q = 0; q < original[s].size(); ++q)
+                for (int k = 0; k < 3; ++k)
+                    QVERIFY2(std::abs(segments[s].points[q][k] - original[s][q][k]) <= 1e-9 * std::abs(original[s][q][k]),
+                             qPrintable(QStringLiteral("%1 instead of %2").arg(segments[s].points[q][k], 0, 'g', 17)
+                                            .arg(original[s][q][k], 0, 'g', 17)));
+        }
+        ZRTransferVerifier verifier(context());
+        QVERIFY2(verifier.verifyReport(report.toJson()), qPrintable(verifier.differences().join('\n')));
+    }
+    QCOMPARE(ZROpenworksSession::setSystemDistrict(ExchangeFixture::District), 0);
+    QVERIFY2(m_session.openProject(ExchangeFixture::Project, &error), qPrintable(error));
 }
 
 void TestFaultExport::throughAHostVolume()

@@ -2,9 +2,11 @@
 
 #include "owdevkit.h"
 #include "owguards.h"
+#include "owunitresolution.h"
 #include "zreventbus.h"
 #include "zrexchangeui.h"
 #include "zrfaultapifunctions.h"
+#include "zrfaultpointunits.h"
 #include "zropenworksfaultmodel.h"
 #include "zropenworkssession.h"
 #include "zrprogressbarmgr.h"
@@ -182,6 +184,27 @@ FaultExportOutcome exportFault(const ZRExchangeContext& context, const QString& 
         return FaultExportOutcome::Empty;
     }
 
+    // The host keeps the points in metres and milliseconds; OpenWorks takes
+    // them in the project's units.
+    const bool isTime = domain == QLatin1String("TIME");
+    ZRFaultPointUnits units;
+    QString unitError;
+    if (!units.resolve(&unitError)) {
+        reported.showMessage(Kind::Critical, QStringLiteral("Unit Error"), unitError);
+        return FaultExportOutcome::Failed;
+    }
+    if (ZRTransferReport::Item* item = reported.item()) {
+        item->units.append(ZRTransferReport::unitEntry(
+            QStringLiteral("map x, y"), OW_UNIT_METERS, georef::openWorksUnitName(OW_UNIT_METERS), units.xyUnit,
+            georef::openWorksUnitName(units.xyUnit), 1.0 / units.xy));
+        const int hostVertical = isTime ? OW_UNIT_MILLISECONDS : OW_UNIT_METERS;
+        item->units.append(ZRTransferReport::unitEntry(
+            isTime ? QStringLiteral("vertical time") : QStringLiteral("vertical depth"), hostVertical,
+            georef::openWorksUnitName(hostVertical), units.verticalUnit(isTime),
+            georef::openWorksUnitName(units.verticalUnit(isTime)), 1.0 / units.vertical(isTime)));
+    }
+    const double verticalFactor = units.vertical(isTime);
+
     // 3. One transaction for the file.
     FaultTransaction transaction;
     if (!context.dryRun) {
@@ -273,9 +296,9 @@ FaultExportOutcome exportFault(const ZRExchangeContext& context, const QString& 
                 xyz.clear();
                 xyz.reserve(stick.size() * 3);
                 for (const core::vec3& point : stick) {
-                    xyz.push_back(point.x);
-                    xyz.push_back(point.z);
-                    xyz.push_back(point.y);
+                    xyz.push_back(point.x / units.xy);
+                    xyz.push_back(point.z / units.xy);
+                    xyz.push_back(point.y / verticalFactor);
                     minimum = std::min(minimum, point.y);
                     maximum = std::max(maximum, point.y);
                 }

@@ -7,6 +7,7 @@
 #include "zreventbus.h"
 #include "zrexchangeui.h"
 #include "zrfaultapifunctions.h"
+#include "zrfaultpointunits.h"
 #include "zrhostfiletarget.h"
 #include "zropenworksfaultmodel.h"
 #include "zropenworkssession.h"
@@ -45,50 +46,6 @@ ZRTransferReport::Item reportItemOf(const ZRExchangeContext& context, const Faul
     return item;
 }
 
-/// The factors that bring fault points from the project's units to the host's
-/// (metres for map positions and depths, milliseconds for times), as the DevKit
-/// converts them.
-struct PointUnits
-{
-    int xyUnit = 0;
-    int depthUnit = 0;
-    int timeUnit = 0;
-    double xy = 1.0;
-    double depth = 1.0;
-    double time = 1.0;
-};
-
-/// The project's units of map positions, depths and times and their factors;
-/// false after the "Unit Error" box when one cannot be had.
-bool resolvePointUnits(const ZRExchangeContext& context, PointUnits* units)
-{
-    const struct
-    {
-        int type;
-        int target;
-        int* unit;
-        double* factor;
-    } quantities[] = {{OW_UNIT_TYPE_XY, OW_UNIT_METERS, &units->xyUnit, &units->xy},
-                      {OW_UNIT_TYPE_DEPTH, OW_UNIT_METERS, &units->depthUnit, &units->depth},
-                      {OW_UNIT_TYPE_SEISMIC_TIME, OW_UNIT_MILLISECONDS, &units->timeUnit, &units->time}};
-    for (const auto& quantity : quantities) {
-        const int status = gdiGetMeasSystemUnitIdForType(OW_MEAS_PROJECT, quantity.type, quantity.unit);
-        *quantity.factor = status == 0 ? georef::openWorksConversionFactor(*quantity.unit, quantity.target) : 0.0;
-        if (*quantity.factor == 0.0) {
-            int nameStatus = 0;
-            const char* typeName = untGetTypeName(quantity.type, &nameStatus);
-            const QString text = QStringLiteral("Unable to retrieve project unit for unit type <b>%1</b>.")
-                                     .arg(QString::fromUtf8(typeName ? typeName : ""));
-            if (context.ui)
-                context.ui->showMessage(Kind::Critical, QStringLiteral("Unit Error"), text);
-            if (context.report)
-                context.report->addRunMessage(text);
-            return false;
-        }
-    }
-    return true;
-}
-
 QString unitName(int unit)
 {
     int status = 0;
@@ -109,7 +66,7 @@ struct StickCounts
 /// Imports one fault; true when it counts as imported. *written: the library
 /// wrote its file.
 bool importOne(const ZRExchangeContext& context, const FaultImportRequest& request, const QString& folder,
-               const QStringList& staleFiles, const georef::Crs& crs, const PointUnits& units,
+               const QStringList& staleFiles, const georef::Crs& crs, const ZRFaultPointUnits& units,
                const ZRProgressBarGuard& progress, bool* written)
 {
     ZRReportedItem reported(context, reportItemOf(context, request));
@@ -295,8 +252,8 @@ int importFaults(const ZRExchangeContext& context, const QVector<FaultImportRequ
                 context.report->addRunMessage(text);
         }
     }
-    PointUnits units;
-    if (!resolvePointUnits(context, &units))
+    ZRFaultPointUnits units;
+    if (!units.resolve(context))
         return 0;
     const QString folder = context.project ? context.project->directoryForType(ZRProject::FaultType) : QString();
     const QStringList staleFiles = context.dryRun ? QStringList() : ZRTemporaryHostFile::staleFiles(folder);

@@ -8,6 +8,7 @@
 #include "zr3dhorizon.h"
 #include "zrfaultapifunctions.h"
 #include "zrfaultexport.h"
+#include "zrfaultpointunits.h"
 #include "zrtransferreport.h"
 
 #include <QFileInfo>
@@ -321,10 +322,19 @@ bool ZRTransferVerifier::verifyFaultImportItem(const QJsonObject& item)
                                       "compared with every segment")
                            .arg(m_item)
                            .arg(failed, 0, 'f', 0));
+    // The import brings the points to metres and milliseconds with the project's factors.
+    ZRFaultPointUnits units;
+    QString unitError;
+    if (!units.resolve(&unitError)) {
+        differ(unitError);
+        endItem();
+        return false;
+    }
+    const double verticalFactor = units.vertical(owText(plane.domain) == QLatin1String("TIME"));
     std::vector<core::vec3> expected;
     for (const auto& segment : segments) {
         for (const auto& point : segment)
-            expected.emplace_back(point[0], point[2], point[1]);
+            expected.emplace_back(point[0] * units.xy, point[2] * verticalFactor, point[1] * units.xy);
         expected.emplace_back(SeparatorValue, SeparatorValue, SeparatorValue);
     }
     if (sticks->arrayCount() != 1) {
@@ -492,6 +502,15 @@ bool ZRTransferVerifier::verifyFaultExportItem(const QJsonObject& item)
         differ(QStringLiteral("the file holds %1 stick arrays, the report %2 faults").arg(content->arrayCount()).arg(faults.size()));
     const QString domain = target.value(QStringLiteral("domain")).toString();
     const qint32 surveyId = qint32(target.value(QStringLiteral("surveyId")).toDouble());
+    // The export brings the points from metres and milliseconds to the project's units.
+    ZRFaultPointUnits units;
+    QString unitError;
+    if (!units.resolve(&unitError)) {
+        differ(unitError);
+        endItem();
+        return false;
+    }
+    const double verticalFactor = units.vertical(domain == QLatin1String("TIME"));
     for (int i = 0; i < std::min(content->arrayCount(), int(faults.size())); ++i) {
         const QJsonObject fault = faults[i].toObject();
         const QString name = fault.value(QStringLiteral("name")).toString();
@@ -532,7 +551,7 @@ bool ZRTransferVerifier::verifyFaultExportItem(const QJsonObject& item)
             }
             for (std::size_t p = 0; p < sticks[s].size(); ++p) {
                 const core::vec3& host = sticks[s][p];
-                const std::array<double, 3> expected{host.x, host.z, host.y};
+                const std::array<double, 3> expected{host.x / units.xy, host.z / units.xy, host.y / verticalFactor};
                 if (std::memcmp(expected.data(), segments[s][p].data(), sizeof expected) != 0)
                     differ(QStringLiteral("segment %1 of %2, point %3: %4 in OpenWorks, %5 from the file")
                                .arg(s).arg(name).arg(p)
