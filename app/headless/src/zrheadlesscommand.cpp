@@ -1,6 +1,7 @@
 #include "zrheadlesscommand.h"
 
 #include "zrexportvolumescommand.h"
+#include "zrexportwellscommand.h"
 #include "zrheadlessoutput.h"
 #include "zrimportfaultscommand.h"
 #include "zrimporthorizonscommand.h"
@@ -17,6 +18,7 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
     commands.push_back(std::make_unique<ZRImportFaultsCommand>());
     commands.push_back(std::make_unique<ZRExportVolumesCommand>());
     commands.push_back(std::make_unique<ZRImportWellsCommand>());
+    commands.push_back(std::make_unique<ZRExportWellsCommand>());
     return commands;
 }
 

@@ -25,6 +25,17 @@ public:
     void setConflictRule(const ConflictRule& rule) { m_conflictRule = rule; }
     /// Host unit names offered, in order, when the project's unit is not supported.
     void setUnitAnswers(const QStringList& unitNames) { m_unitAnswers = unitNames; }
+    /// The answer to the well list question: every well put aside joins the
+    /// existing list existingList, or the list newList, created (through
+    /// owwelllists::createWellList, interpreter "UNKN") when the question is
+    /// asked, unless in a dry run. Both empty: the question is declined.
+    void setWellListAnswer(const QString& existingList, const QString& newList)
+    {
+        m_existingWellList = existingList;
+        m_newWellList = newList;
+    }
+    /// A dry run: answers are given as planned, nothing is created.
+    void setDryRun(bool dryRun) { m_dryRun = dryRun; }
 
     /// The name a rename pattern gives for an existing file (empty when none is free).
     static QString renamedFileName(const QString& existingFilePath, const QString& pattern);
@@ -42,4 +53,7 @@ public:
 private:
     ConflictRule m_conflictRule;
     QStringList m_unitAnswers;
+    QString m_existingWellList;
+    QString m_newWellList;
+    bool m_dryRun = false;
 };
