@@ -121,6 +121,10 @@ bool ZRTransferVerifier::verifyReport(const QJsonObject& report)
         }
         if (exchange == QLatin1String("import-surveys")) {
             verifySurveyImportItem(item);
+        } else if (exchange == QLatin1String("import-wells")) {
+            verifyWellImportItem(item);
+        } else if (exchange == QLatin1String("export-wells")) {
+            verifyWellExportItem(item);
         } else {
             m_notes.append(QStringLiteral("%1: the exchange %2 cannot be verified by this version").arg(name, exchange));
             m_differences.append(
