@@ -52,16 +52,6 @@ QString text(const char (&field)[N])
 const QStringList kDemoWells = {"FT-01", "FT-02", "FT-03", "NS-01", "NS-02", "NS-03", "NS-05", "NS-12", "NS-16",
                                 "NS-30"};
 
-int countOfListsNamed(const QString& name)
-{
-    int count = 0;
-    QVector<gdiWellList_t> lists;
-    owwelllists::readWellLists(&lists);
-    for (const gdiWellList_t& list : lists)
-        count += text(list.name) == name ? 1 : 0;
-    return count;
-}
-
 } // namespace
 
 class TestWellExport : public QObject

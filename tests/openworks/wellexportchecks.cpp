@@ -352,3 +352,16 @@ QStringList wellKeysOfList(const QString& listName)
     gdiFree(list);
     return keys;
 }
+
+int countOfListsNamed(const QString& name)
+{
+    int count = 0;
+    void* list = nullptr;
+    if (gdiReadSet(GDI_CLASS_WELL_LIST, &count, &list) != 0)
+        return 0;
+    int named = 0;
+    for (int i = 0; i < count; ++i)
+        named += text(static_cast<const gdiWellList_t*>(list)[i].name) == name ? 1 : 0;
+    gdiFree(list);
+    return named;
+}

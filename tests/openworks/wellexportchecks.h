@@ -94,3 +94,5 @@ int recordCount(int classId);
 QMap<int, int> wellExportRecordCounts();
 /// The well keys of the wells of a well list (its class-823 subset through 503).
 QStringList wellKeysOfList(const QString& listName);
+/// The number of well lists of that exact name in the open project.
+int countOfListsNamed(const QString& name);

@@ -6,6 +6,7 @@
 #include "zrexchangeui.h"
 #include "zrlogdatabase.h"
 #include "zropenworkssession.h"
+#include "zropenworkswellmodel.h"
 #include "zrprogressbarmgr.h"
 #include "zrproject.h"
 #include "zrtransferreport.h"
@@ -306,6 +307,8 @@ private:
         reported.setCount(QStringLiteral("recordsAdded"), added);
         if (result == ZRWellExportWriter::Committed) {
             reported.setOutcome(ZRTransferReport::Exported);
+            if (m_context.wellModel)
+                m_context.wellModel->appendWell(listName, writer.header());
             return Outcome::Exported;
         }
         return result == ZRWellExportWriter::RollbackFailed ? Outcome::Abandoned : Outcome::Failed;

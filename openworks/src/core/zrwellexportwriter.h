@@ -38,6 +38,8 @@ public:
     /// well are appended to messages.
     Result write(int parentProgressId, QStringList* messages);
 
+    /// The header as written (after a commit).
+    const gdiWell_t& header() const { return m_header; }
     /// Ids of the records added, by class (after a rollback: none).
     const QMap<int, QVector<int>>& records() const { return m_records; }
     /// The records the well needs, by class (what write() adds when nothing
