@@ -102,6 +102,8 @@ ZRWellExportWriter::Result ZRWellExportWriter::write(int parentProgressId, QStri
                                .arg(classId)
                                .arg(owErrorText(status)));
     }
+    // From the header on, the well's writes are in the open transaction.
+    const bool writing = written;
     written = written && writeHeader() && writePositionLog() && writeTables(parentProgressId) && writeTotalDepth()
               && writeLogs(parentProgressId) && writeMarkers() && writeMembership();
     if (written) {
@@ -113,6 +115,8 @@ ZRWellExportWriter::Result ZRWellExportWriter::write(int parentProgressId, QStri
 
     // The first failure ends the well: nothing of it stays.
     m_records.clear();
+    if (!writing)
+        return RolledBack;
     status = gdiRollback();
     if (status != 0)
         status = gdiRollback();

@@ -28,7 +28,7 @@ public:
     enum Result
     {
         Committed,      ///< every record is in OpenWorks
-        RolledBack,     ///< a call failed; nothing of the well was kept
+        RolledBack,     ///< a call failed; nothing of the well was kept (rolled back once writing had begun)
         RollbackFailed  ///< a call failed and so did both rollbacks: the transaction is in an unknown state
     };
 
