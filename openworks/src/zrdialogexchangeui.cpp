@@ -8,6 +8,7 @@
 #include "zropenworkssurveymodel.h"
 #include "zropenworkssurveysupportdialog.h"
 #include "zropenworkswellerrorsdialog.h"
+#include "zropenworkswelllistsupportdialog.h"
 
 #include <QMessageBox>
 
@@ -72,11 +73,16 @@ bool ZRDialogExchangeUi::askSurveyAssociations(int mode, const QModelIndexList& 
     return true;
 }
 
-bool ZRDialogExchangeUi::askWellListAssociations(const QVector<int>&, QMap<int, QString>&)
+bool ZRDialogExchangeUi::askWellListAssociations(const QVector<int>& wellIds, QMap<int, QString>& associations)
 {
-    // The well list association dialog comes with the well export.
-    ZREventBus::sendMessage(eDrawError, "The well list association dialog is not available in this version.", false);
-    return false;
+    // The wells are those of the exchange window's well database.
+    const auto* window = qobject_cast<const ZROpenworksExchangeDialog*>(m_parent.data());
+    ZROpenworksWellListSupportDialog dialog(window ? window->wellDatabase() : nullptr, wellIds, associations,
+                                            m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    associations = dialog.associations();
+    return true;
 }
 
 void ZRDialogExchangeUi::showWellProblems(const WellProblemList& problems)

@@ -18,6 +18,7 @@
 #include "zrsurveyimport.h"
 #include "zrtransferreport.h"
 #include "zrvolumeexport.h"
+#include "zrwellexport.h"
 #include "zrwellimport.h"
 
 #include <functional>
@@ -26,8 +27,9 @@ namespace
 {
 
 /// Runs one exchange in the window's context with a run report, written next
-/// to the log when the exchange ends.
-int runReported(ZROpenworksExchangeDialog& dialog, const QString& exchange, int requested,
+/// to the log when the exchange ends. requested is read when the run ends (an
+/// exchange may learn how many items were asked for only while it runs).
+int runReported(ZROpenworksExchangeDialog& dialog, const QString& exchange, const int& requested,
                 const std::function<int(const ZRExchangeContext&)>& run)
 {
     ZRTransferReport report;
@@ -117,9 +119,14 @@ int exportVolumes(ZROpenworksExchangeDialog& dialog, const QModelIndexList& sele
                        [&](const ZRExchangeContext& context) { return exportSurveys(context, volumeFiles); });
 }
 
-int exportWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList&)
+int exportWells(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)
 {
-    return notAvailable(dialog, QStringLiteral("Well export"));
+    const QVector<WellExportSelection> wells = wellExportSelectionFromItems(selection);
+    if (wells.isEmpty() || !dialog.wellDatabase())
+        return 0;
+    int requested = 0;
+    return runReported(dialog, QStringLiteral("export-wells"), requested,
+                       [&](const ZRExchangeContext& context) { return exportWells(context, wells, &requested); });
 }
 
 int exportFaults(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)

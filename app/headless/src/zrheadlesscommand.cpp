@@ -3,6 +3,7 @@
 #include "zrexportfaultscommand.h"
 #include "zrexporthorizonscommand.h"
 #include "zrexportvolumescommand.h"
+#include "zrexportwellscommand.h"
 #include "zrheadlessoutput.h"
 #include "zrimportfaultscommand.h"
 #include "zrimporthorizonscommand.h"
@@ -21,6 +22,7 @@ std::vector<std::unique_ptr<ZRHeadlessCommand>> ZRHeadlessCommand::all()
     commands.push_back(std::make_unique<ZRImportWellsCommand>());
     commands.push_back(std::make_unique<ZRExportHorizonsCommand>());
     commands.push_back(std::make_unique<ZRExportFaultsCommand>());
+    commands.push_back(std::make_unique<ZRExportWellsCommand>());
     return commands;
 }
 

@@ -88,6 +88,7 @@ int ZRHeadlessRun::parse(const QStringList& arguments)
     }
     if (m_unit)
         m_ui.setUnitAnswers(m_parser.values(*m_unit));
+    m_ui.setDryRun(isDryRun());
     return -1;
 }
 
@@ -139,11 +140,22 @@ void ZRHeadlessRun::printPlan() const
                      + (item.target.contains(QStringLiteral("dataSetName"))
                             ? QStringLiteral(", data set \"%1\"").arg(item.target.value(QStringLiteral("dataSetName")).toString())
                             : QString());
-        if (item.target.contains(QStringLiteral("wellName")))
+        if (target.isEmpty() && item.target.contains(QStringLiteral("wellList")))
+            target = QStringLiteral("OpenWorks® well \"%1\" in well list \"%2\"%3")
+                         .arg(item.target.value(QStringLiteral("wellKey")).toString(),
+                              item.target.value(QStringLiteral("wellList")).toString(),
+                              item.target.value(QStringLiteral("wellListCreated")).toBool()
+                                  ? QStringLiteral(" (new)")
+                                  : QString());
+        else if (item.target.contains(QStringLiteral("wellName")))
             target += QStringLiteral(" (well \"%1\")").arg(item.target.value(QStringLiteral("wellName")).toString());
+
         QString line = QStringLiteral("plan: %1 %2 -> %3 [%4, %5]")
                            .arg(item.objectClass, item.sourceName,
                                 target.isEmpty() ? QStringLiteral("(OpenWorks®)") : target, item.action, item.outcome);
+        const QJsonObject planned = item.target.value(QStringLiteral("plannedRecords")).toObject();
+        for (auto it = planned.begin(); it != planned.end(); ++it)
+            line += QStringLiteral("\n      records of class %1: %2").arg(it.key()).arg(it.value().toInt());
         for (const QJsonValue& unit : item.units) {
             const QJsonObject entry = unit.toObject();
             line += QStringLiteral("\n      unit %1: %2 (%3) -> %4 (%5), factor %6%7")

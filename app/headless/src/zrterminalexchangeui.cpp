@@ -1,7 +1,10 @@
 #include "zrterminalexchangeui.h"
 
 #include "unittable.h"
+#include "owguards.h"
+#include "owwelllists.h"
 #include "zrheadlessoutput.h"
+#include "zrwellexport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -124,10 +127,38 @@ bool ZRTerminalExchangeUi::askSurveyAssociations(int mode, const QModelIndexList
     return true;
 }
 
-bool ZRTerminalExchangeUi::askWellListAssociations(const QVector<int>&, QMap<int, QString>&)
+bool ZRTerminalExchangeUi::askWellListAssociations(const QVector<int>& wellIds, QMap<int, QString>& associations)
 {
-    ZRHeadlessOutput::message(QStringLiteral("question \"Well List Association\": not available headless -> cancel"));
-    return false;
+    const QString question = QStringLiteral("question \"Well List Association\": %1 well(s) without a well list -> ")
+                                 .arg(wellIds.size());
+    QString list = m_existingWellList;
+    if (list.isEmpty() && !m_newWellList.isEmpty()) {
+        list = owwelllists::listNameFor(m_newWellList);
+        if (!m_dryRun) {
+            const int status = owwelllists::createWellList(list, wellexport::CreatedListInterpreter);
+            if (status == GDI_DUPLICATE) {
+                ZRHeadlessOutput::message(QStringLiteral("note: the well list \"%1\" exists already; the wells join it.")
+                                              .arg(list));
+            } else if (status != 0) {
+                ZRHeadlessOutput::message(question
+                                          + QStringLiteral("cancel (the well list \"%1\" cannot be created: %2)")
+                                                .arg(list, owErrorText(status)));
+                return false;
+            }
+        }
+    }
+    if (list.isEmpty()) {
+        ZRHeadlessOutput::message(question + QStringLiteral("cancel (give --well-list or --new-well-list)"));
+        return false;
+    }
+    for (int id : wellIds)
+        associations.insert(id, list);
+    ZRHeadlessOutput::message(question
+                              + (list == m_existingWellList
+                                     ? QStringLiteral("well list \"%1\"").arg(list)
+                                     : QStringLiteral("new well list \"%1\"%2")
+                                           .arg(list, m_dryRun ? QStringLiteral(" (not created: dry run)") : QString())));
+    return true;
 }
 
 void ZRTerminalExchangeUi::showWellProblems(const WellProblemList& problems)

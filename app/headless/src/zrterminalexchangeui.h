@@ -29,6 +29,17 @@ public:
     /// survey by name (--survey), or a host volume by its full path
     /// (--survey-volume). With SurveyOrigin::None the question is declined.
     void setSurveyAssociation(SurveyOrigin origin, const QString& survey);
+    /// The answer to the well list question: every well put aside joins the
+    /// existing list existingList, or the list newList, created (through
+    /// owwelllists::createWellList, interpreter "UNKN") when the question is
+    /// asked, unless in a dry run. Both empty: the question is declined.
+    void setWellListAnswer(const QString& existingList, const QString& newList)
+    {
+        m_existingWellList = existingList;
+        m_newWellList = newList;
+    }
+    /// A dry run: answers are given as planned, nothing is created.
+    void setDryRun(bool dryRun) { m_dryRun = dryRun; }
 
     /// The name a rename pattern gives for an existing file (empty when none is free).
     static QString renamedFileName(const QString& existingFilePath, const QString& pattern);
@@ -48,4 +59,7 @@ private:
     QStringList m_unitAnswers;
     SurveyOrigin m_surveyOrigin = SurveyOrigin::None;
     QString m_survey;
+    QString m_existingWellList;
+    QString m_newWellList;
+    bool m_dryRun = false;
 };

@@ -96,3 +96,11 @@ void ZROpenworksWellModel::loadFromOpenworks(int parentProgressId)
     }
     zrProgressBarMgr->closeProgressBar(checkBar);
 }
+
+void ZROpenworksWellModel::appendWell(const QString& listName, const gdiWell_t& well)
+{
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(wellRow(listName, well));
+    endInsertRows();
+}

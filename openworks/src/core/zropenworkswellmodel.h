@@ -1,5 +1,6 @@
 #pragma once
 
+#include "owdevkit.h"
 #include "zropenworkstablemodel.h"
 
 /// Wells by well list: a well in two lists has two rows, a well in none one row with
@@ -27,4 +28,7 @@ public:
 
     bool isHiddenColumn(int column) const override;
     void loadFromOpenworks(int parentProgressId) override;
+    /// Appends the row of a well (a header record) in a well list, with
+    /// notifications (a well just exported).
+    void appendWell(const QString& listName, const gdiWell_t& well);
 };

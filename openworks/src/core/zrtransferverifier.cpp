@@ -132,6 +132,10 @@ bool ZRTransferVerifier::verifyReport(const QJsonObject& report)
             // A volume exported as the survey of a horizon or fault export.
             m_notes.append(QStringLiteral("%1: the volume exported as the survey is not compared by this version")
                                .arg(name));
+        } else if (exchange == QLatin1String("import-wells")) {
+            verifyWellImportItem(item);
+        } else if (exchange == QLatin1String("export-wells")) {
+            verifyWellExportItem(item);
         } else {
             m_notes.append(QStringLiteral("%1: the exchange %2 cannot be verified by this version").arg(name, exchange));
             m_differences.append(

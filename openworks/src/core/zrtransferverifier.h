@@ -5,6 +5,9 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+class ZRLog;
 
 /// Checks, after a transfer, that what arrived equals what left: it reads a
 /// run report (ZRTransferReport) and compares each transferred item's target
@@ -67,6 +70,22 @@ public:
     /// point (x, vertical, y) as (x, y, vertical) bit for bit, in the recorded
     /// survey. A cancelled item must have left none of its fault planes.
     bool verifyFaultExportItem(const QJsonObject& item);
+    /// Verifies one item of a well import: the host well (by the item's
+    /// target wellId) against the OpenWorks well read again (by its keys): the
+    /// header, the time-depth tables the import converted, the log curves in
+    /// their log sets with the sets' MD logs, the trajectory (the position
+    /// log, or the vertical one made from the curves' depths) and the picks,
+    /// through the factors the report recorded (depths, well head, elevation,
+    /// each table's times). True when nothing differs.
+    bool verifyWellImportItem(const QJsonObject& item);
+
+    /// Verifies one item of a well export: the OpenWorks records the report
+    /// names (the header by its well key, the position log, the time-depth
+    /// tables, log curves and picks by their ids, the list membership) read
+    /// back and compared with the host well (by the item's source wellId) as
+    /// the export writes it: each quantity through its recorded factor and
+    /// single precision. True when nothing differs.
+    bool verifyWellExportItem(const QJsonObject& item);
 
     /// Every difference found so far, "<item>: <what differs>".
     const QStringList& differences() const { return m_differences; }
@@ -84,6 +103,11 @@ private:
     void endItem();
     /// The recorded files of an item still have their checksums.
     void checkFiles(const QJsonObject& item);
+    /// Compares values (a difference per item at most); relative tolerance 0: equal.
+    bool compareValues(const QString& what, const QVector<double>& actual, const QVector<double>& expected,
+                       double relative);
+    /// The values of a host log of the context's well database, or a difference.
+    bool hostValues(const ZRLog* log, const QString& what, QVector<double>* values);
 
     ZRExchangeContext m_context;
     QStringList m_differences;
