@@ -47,15 +47,6 @@ int runReported(ZROpenworksExchangeDialog& dialog, const QString& exchange, cons
     return transferred;
 }
 
-/// An exchange this version does not have: said in a box and on the bus.
-int notAvailable(ZROpenworksExchangeDialog& dialog, const QString& what)
-{
-    const QString text = QStringLiteral("%1 is not available in this version of the data link.").arg(what);
-    ZREventBus::sendMessage(eDrawError, text, false);
-    dialog.ui().showMessage(ZRExchangeUi::MessageKind::Information, dialog.windowTitle(), text);
-    return 0;
-}
-
 } // namespace
 
 int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection)

@@ -7,8 +7,7 @@ class ZROpenworksExchangeDialog;
 // The exchange window's arrows. Each turns the current selection into the
 // requests of one exchange and runs the exchange core on them in the window's
 // context, with a run report written next to the log; it returns the number
-// of items transferred. An exchange this version does not have yet says so in
-// a message box and moves nothing.
+// of items transferred.
 
 /// Selected rows of the survey table (proxy indexes) become host volumes.
 int importSurveys(ZROpenworksExchangeDialog& dialog, const QModelIndexList& selection);
