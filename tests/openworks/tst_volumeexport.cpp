@@ -22,6 +22,7 @@
 #include "zrseismicbloc.h"
 #include "zrsurveyimport.h"
 #include "zrtransferreport.h"
+#include "zrtransferverifier.h"
 #include "zrvolumeexport.h"
 
 #include <QCryptographicHash>
@@ -543,6 +544,28 @@ void TestVolumeExport::reportOfAnExport()
     volume.valueRange(&minimum, &maximum);
     QCOMPARE(item.valueRange.value("min").toDouble(), minimum);
     QCOMPARE(item.valueRange.value("max").toDouble(), maximum);
+
+    // What arrived equals what left; one sample changed afterwards is found.
+    report.setExchange(QStringLiteral("export-volumes"));
+    {
+        ZRTransferVerifier verifier(context());
+        QVERIFY2(verifier.verifyReport(report.toJson()), qPrintable(verifier.differences().join('\n')));
+        QCOMPARE(verifier.itemsVerified(), 1);
+    }
+    HostVolumeFile layout;
+    QString error;
+    QVERIFY2(layout.load(path, &error), qPrintable(error));
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(layout.dataOffset + 4 * 7));
+    const float changed = 123456.0f;
+    file.write(reinterpret_cast<const char*>(&changed), 4);
+    file.close();
+    ZRTransferVerifier verifier(context());
+    QVERIFY(!verifier.verifyReport(report.toJson()));
+    QCOMPARE(verifier.differences().size(), 2);
+    QVERIFY2(verifier.differences()[0].contains("changed after the transfer"), qPrintable(verifier.differences()[0]));
+    QVERIFY2(verifier.differences()[1].contains(": 123456 in the volume, "), qPrintable(verifier.differences()[1]));
 }
 
 void TestVolumeExport::feetProject()
@@ -571,9 +594,8 @@ void TestVolumeExport::feetProject()
     QCOMPARE(vertical.value("quantity").toString(), QStringLiteral("vertical depth"));
     QCOMPARE(vertical.value("toUnitId").toInt(), int(OW_UNIT_FEET));
 
-    // Imported back, the depth axis is in metres again and the samples are the
-    // volume's. (The import takes map coordinates as the project stores them,
-    // here in feet, so only the vertical row of the world matrix is compared.)
+    // Imported back, the map coordinates and the depth axis are in metres
+    // again: the whole world matrix is the volume's.
     const QString imported = importDataSet("feet volume", "feet volume_1");
     QVERIFY(!imported.isEmpty());
     HostVolumeFile original, back;
@@ -581,9 +603,9 @@ void TestVolumeExport::feetProject()
     QVERIFY2(original.load(path, &error), qPrintable(error));
     QVERIFY2(back.load(imported, &error), qPrintable(error));
     QCOMPARE(back.verticalUnit, QStringLiteral("Meter"));
-    for (int m = 4; m < 8; ++m)
+    for (int m = 0; m < 16; ++m)
         QVERIFY2(
-            closeEnough(back.worldMatrix[m], original.worldMatrix[m]),
+            closeEnough(back.worldMatrix[m], original.worldMatrix[m], 1e-9),
             qPrintable(
                 QString("world matrix [%1]: %2, was %3").arg(m).arg(back.worldMatrix[m]).arg(original.worldMatrix[m])));
     QCOMPARE(back.frameBytes(), original.frameBytes());

@@ -120,6 +120,8 @@ bool ZRTransferVerifier::verifyReport(const QJsonObject& report)
         const bool exportOf = exchange.startsWith(QLatin1String("export-"));
         if (exchange == QLatin1String("import-surveys")) {
             verifySurveyImportItem(item);
+        } else if (exchange == QLatin1String("export-volumes")) {
+            verifyVolumeExportItem(item);
         } else if (exchange == QLatin1String("import-horizons")) {
             verifyHorizonImportItem(item);
         } else if (exchange == QLatin1String("import-faults")) {
@@ -145,47 +147,36 @@ bool ZRTransferVerifier::verifyReport(const QJsonObject& report)
     return m_differences.size() == before;
 }
 
-bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
+bool ZRTransferVerifier::compareVolumeWithDataSet(const ZRSeismicBloc& volume, const QString& surveyName,
+                                                  qint32 dataSetId, qint32 surveyId, int framesToCheck,
+                                                  qint64* absentTraces)
 {
-    const QJsonObject source = item.value(QStringLiteral("source")).toObject();
-    beginItem(source.value(QStringLiteral("name")).toString());
-    const int before = m_itemDifferences;
-    checkFiles(item);
-    const bool cancelled = item.value(QStringLiteral("outcome")).toString() == ZRTransferReport::Cancelled;
-
-    const QString path = item.value(QStringLiteral("target")).toObject().value(QStringLiteral("path")).toString();
-    const std::unique_ptr<ZRSeismicBloc> volume = ZRSeismicBloc::load(path);
-    if (!volume) {
-        differ(QStringLiteral("the volume %1 cannot be read").arg(path));
-        endItem();
-        return false;
-    }
-
-    // The source, read again through the DevKit.
+    // The data set, read again through the DevKit.
     gdi3dSurvey_t survey;
     gdiInitiateObject(GDI_CLASS_3D_SURVEY, 1, &survey);
-    owSetText(survey.name, source.value(QStringLiteral("survey")).toString().toLocal8Bit());
+    if (surveyId > 0)
+        survey.id = surveyId;
+    else
+        owSetText(survey.name, surveyName.toLocal8Bit());
     gdiSeismicDataSet_t dataSet;
     gdiInitiateObject(GDI_CLASS_SEISMIC_DATA_SET, 1, &dataSet);
     int status = gdiRead(GDI_CLASS_3D_SURVEY, &survey);
     if (status == 0) {
-        dataSet.id = qint32(source.value(QStringLiteral("id")).toDouble());
+        dataSet.id = dataSetId;
         dataSet.surveyId = survey.id;
         status = gdiRead(GDI_CLASS_SEISMIC_DATA_SET, &dataSet);
     }
     if (status != 0) {
-        differ(QStringLiteral("the source data set cannot be read: %1").arg(owErrorText(status)));
-        endItem();
+        differ(QStringLiteral("the OpenWorks data set cannot be read: %1").arg(owErrorText(status)));
         return false;
     }
-    const QByteArray surveyName(survey.name, int(strnlen(survey.name, sizeof survey.name)));
+    const QByteArray recordName(survey.name, int(strnlen(survey.name, sizeof survey.name)));
     int projectType = 3;
-    const int nameLength = surveyName.size();
+    const int nameLength = recordName.size();
     status = 0;
-    prjin2_(&status, &projectType, surveyName.constData(), &nameLength);
+    prjin2_(&status, &projectType, recordName.constData(), &nameLength);
     if (status != 0) {
         differ(QStringLiteral("the survey's 3D project cannot be opened (prjin2_ %1)").arg(status));
-        endItem();
         return false;
     }
     dm3dControlBlock_t controlBlock;
@@ -196,8 +187,7 @@ bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
     status = 0;
     dm3dop_(dataSet.fileName, &controlBlock, &readMode, &status);
     if (status != 0) {
-        differ(QStringLiteral("the source seismic file cannot be opened (dm3dop_ %1)").arg(status));
-        endItem();
+        differ(QStringLiteral("the seismic file cannot be opened (dm3dop_ %1)").arg(status));
         return false;
     }
     scope.fileOpened();
@@ -205,18 +195,8 @@ bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
     const bool traceOriented = owText(survey.orientation).trimmed() == QLatin1String("TRACE");
     const double metresX = metresPerUnitOfSurveyField(20);
     const double metresY = metresPerUnitOfSurveyField(21);
-    const int dimx = volume->dimx();
-    const int dimy = volume->dimy();
-    const int dimz = volume->dimz();
-    const QJsonObject counts = item.value(QStringLiteral("counts")).toObject();
-    if (counts.contains(QStringLiteral("traces"))
-        && qint64(counts.value(QStringLiteral("traces")).toDouble()) != qint64(dimx) * dimz)
-        differ(QStringLiteral("the report counts %1 traces, the volume holds %2")
-                   .arg(counts.value(QStringLiteral("traces")).toDouble(), 0, 'f', 0)
-                   .arg(qint64(dimx) * dimz));
-
-    const int framesToCheck =
-        cancelled ? int(counts.value(QStringLiteral("framesWritten")).toDouble()) : dimz;
+    const int dimx = volume.dimx();
+    const int dimy = volume.dimy();
     ZRImage frame;
     std::vector<float> trace(size_t(std::max(1, dimy)));
     const int step = 1;
@@ -226,12 +206,12 @@ bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
     const int lastSample = dimy;
     qint64 absent = 0;
     for (int k = 0; k < framesToCheck; ++k) {
-        if (!volume->readFrame(k, frame)) {
+        if (!volume.readFrame(k, frame)) {
             differ(QStringLiteral("frame %1 of the volume cannot be read").arg(k));
             continue;
         }
         for (int i = 0; i < dimx; ++i) {
-            const core::vec3 annotation = volume->fromBlocToSurveyMatrix().map(core::vec3(i, 0.0, k));
+            const core::vec3 annotation = volume.fromBlocToSurveyMatrix().map(core::vec3(i, 0.0, k));
             const double traceNumber = std::round(annotation.x);
             const double lineNumber = std::round(annotation.z);
             const int lineIndex = gridIndex(lineNumber, survey.firstLine, survey.lastLine, survey.lineCount,
@@ -278,7 +258,7 @@ bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
                 differ(QStringLiteral("intorw_ gives no map position for line %1, trace %2").arg(lineNumber).arg(traceNumber));
                 continue;
             }
-            const core::vec3 world = volume->fromBlocToWorldMatrix().map(core::vec3(i, 0.0, k));
+            const core::vec3 world = volume.fromBlocToWorldMatrix().map(core::vec3(i, 0.0, k));
             const double expectedX = x * metresX;
             const double expectedY = y * metresY;
             const double tolerance = 1e-3 + 1e-9 * std::max(std::abs(expectedX), std::abs(expectedY));
@@ -289,11 +269,71 @@ bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
                            .arg(expectedX, 0, 'f', 3).arg(expectedY, 0, 'f', 3));
         }
     }
-    if (!cancelled && counts.contains(QStringLiteral("absentTraces"))
+    if (absentTraces)
+        *absentTraces = absent;
+    return true;
+}
+
+bool ZRTransferVerifier::verifySurveyImportItem(const QJsonObject& item)
+{
+    const QJsonObject source = item.value(QStringLiteral("source")).toObject();
+    beginItem(source.value(QStringLiteral("name")).toString());
+    const int before = m_itemDifferences;
+    checkFiles(item);
+    const bool cancelled = item.value(QStringLiteral("outcome")).toString() == ZRTransferReport::Cancelled;
+
+    const QString path = item.value(QStringLiteral("target")).toObject().value(QStringLiteral("path")).toString();
+    const std::unique_ptr<ZRSeismicBloc> volume = ZRSeismicBloc::load(path);
+    if (!volume) {
+        differ(QStringLiteral("the volume %1 cannot be read").arg(path));
+        endItem();
+        return false;
+    }
+    const QJsonObject counts = item.value(QStringLiteral("counts")).toObject();
+    if (counts.contains(QStringLiteral("traces"))
+        && qint64(counts.value(QStringLiteral("traces")).toDouble()) != qint64(volume->dimx()) * volume->dimz())
+        differ(QStringLiteral("the report counts %1 traces, the volume holds %2")
+                   .arg(counts.value(QStringLiteral("traces")).toDouble(), 0, 'f', 0)
+                   .arg(qint64(volume->dimx()) * volume->dimz()));
+    const int framesToCheck =
+        cancelled ? int(counts.value(QStringLiteral("framesWritten")).toDouble()) : volume->dimz();
+    qint64 absent = 0;
+    if (compareVolumeWithDataSet(*volume, source.value(QStringLiteral("survey")).toString(),
+                                 qint32(source.value(QStringLiteral("id")).toDouble()), 0, framesToCheck, &absent)
+        && !cancelled && counts.contains(QStringLiteral("absentTraces"))
         && qint64(counts.value(QStringLiteral("absentTraces")).toDouble()) != absent)
         differ(QStringLiteral("the report counts %1 absent traces, OpenWorks has %2")
                    .arg(counts.value(QStringLiteral("absentTraces")).toDouble(), 0, 'f', 0)
                    .arg(absent));
+    const bool equal = m_itemDifferences == before;
+    endItem();
+    return equal;
+}
+
+bool ZRTransferVerifier::verifyVolumeExportItem(const QJsonObject& item)
+{
+    const QJsonObject source = item.value(QStringLiteral("source")).toObject();
+    const QJsonObject target = item.value(QStringLiteral("target")).toObject();
+    beginItem(source.value(QStringLiteral("name")).toString());
+    const int before = m_itemDifferences;
+    const QString path = source.value(QStringLiteral("path")).toString();
+    if (source.contains(QStringLiteral("sha256"))
+        && ZRTransferReport::sha256OfFile(path) != source.value(QStringLiteral("sha256")).toString())
+        differ(QStringLiteral("the source volume %1 changed after the transfer").arg(path));
+    const std::unique_ptr<ZRSeismicBloc> volume = ZRSeismicBloc::load(path);
+    if (!volume) {
+        differ(QStringLiteral("the volume %1 cannot be read").arg(path));
+        endItem();
+        return false;
+    }
+    if (!target.contains(QStringLiteral("dataSetId")) || !target.contains(QStringLiteral("surveyId"))) {
+        differ(QStringLiteral("the report names no data set to compare with"));
+        endItem();
+        return false;
+    }
+    compareVolumeWithDataSet(*volume, target.value(QStringLiteral("surveyName")).toString(),
+                             qint32(target.value(QStringLiteral("dataSetId")).toDouble()),
+                             qint32(target.value(QStringLiteral("surveyId")).toDouble()), volume->dimz(), nullptr);
     const bool equal = m_itemDifferences == before;
     endItem();
     return equal;

@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+
+class ZRSeismicBloc;
 #include <QVector>
 
 class ZRLog;
@@ -87,6 +89,12 @@ public:
     /// single precision. True when nothing differs.
     bool verifyWellExportItem(const QJsonObject& item);
 
+    /// Verifies one item of a volume export: every trace of the host volume,
+    /// found through its bloc space at its line and trace, equals the trace
+    /// of the new data set at that place of the new survey's grid (dm3dtr_),
+    /// bit for bit, at the map position intorw_ gives (in metres, to 1 mm).
+    bool verifyVolumeExportItem(const QJsonObject& item);
+
     /// Every difference found so far, "<item>: <what differs>".
     const QStringList& differences() const { return m_differences; }
     /// What was verified or left out, one line per item.
@@ -103,6 +111,13 @@ private:
     void endItem();
     /// The recorded files of an item still have their checksums.
     void checkFiles(const QJsonObject& item);
+    /// Compares the first framesToCheck frames of a host volume, trace by
+    /// trace at their lines and traces, with a data set read through the
+    /// DevKit (its survey found by id, or by name when surveyId is 0), and
+    /// each trace's map position with intorw_. False when the data set cannot
+    /// be read (a difference says why).
+    bool compareVolumeWithDataSet(const ZRSeismicBloc& volume, const QString& surveyName, qint32 dataSetId,
+                                  qint32 surveyId, int framesToCheck, qint64* absentTraces);
     /// Compares values (a difference per item at most); relative tolerance 0: equal.
     bool compareValues(const QString& what, const QVector<double>& actual, const QVector<double>& expected,
                        double relative);
