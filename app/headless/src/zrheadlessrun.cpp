@@ -3,6 +3,7 @@
 #include "zrheadlesscommand.h"
 #include "zrheadlessoutput.h"
 #include "zropenworkssession.h"
+#include "zropenworkstablemodel.h"
 #include "zrprogressbarmgr.h"
 #include "zrproject.h"
 
@@ -128,6 +129,40 @@ ZRExchangeContext ZRHeadlessRun::context()
     context.report = &m_report;
     context.dryRun = isDryRun();
     return context;
+}
+
+void ZRHeadlessRun::loadCatalogue(ZROpenworksTableModel& model)
+{
+    {
+        ZRProgressBarGuard reading(1, QStringLiteral("Reading OpenWorks® Data"));
+        model.loadFromOpenworks(reading.id());
+        reading.increment(1);
+    }
+    if (model.rowCount() == 0 && !model.pageMessage().isEmpty())
+        ZRHeadlessOutput::message(QStringLiteral("note: ") + model.pageMessage());
+}
+
+QVector<int> ZRHeadlessRun::rowsForNames(const QStringList& names,
+                                         const std::function<QVector<int>(const QString&)>& matches,
+                                         const QString& what,
+                                         const std::function<QString(const QString&, const QVector<int>&)>& several,
+                                         int* unmatched)
+{
+    const QString project = m_session.openWorks() ? m_session.openWorks()->projectName() : QString();
+    QVector<int> rows;
+    for (const QString& name : names) {
+        const QVector<int> found = matches(name);
+        if (found.size() == 1) {
+            rows.append(found.first());
+            continue;
+        }
+        if (unmatched)
+            ++*unmatched;
+        ZRHeadlessOutput::message(found.isEmpty()
+                                      ? QStringLiteral("error: no %1 \"%2\" in project %3.").arg(what, name, project)
+                                      : QStringLiteral("error: ") + several(name, found));
+    }
+    return rows;
 }
 
 void ZRHeadlessRun::printPlan() const

@@ -11,7 +11,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+
+class ZROpenworksTableModel;
 
 /// The part every exchange subcommand shares: its command line (the projects,
 /// messages, --dry-run and --report, and where they apply the conflict and
@@ -57,6 +60,21 @@ public:
     /// The context to run the exchange core in: the session's projects, the
     /// terminal user interface, the report, the dry-run flag.
     ZRExchangeContext context();
+
+    /// Fills a catalogue model from the open OpenWorks project under the
+    /// progress "Reading OpenWorks® Data"; prints the model's note when it
+    /// shows nothing.
+    void loadCatalogue(ZROpenworksTableModel& model);
+
+    /// The one catalogue row each name selects, in the names' order. matches
+    /// gives the rows a name selects. A name that selects none is reported as
+    /// "error: no <what> "<name>" in project <project>."; one that selects
+    /// several as "error: " + several(name, rows). *unmatched (may be null)
+    /// counts both.
+    QVector<int> rowsForNames(const QStringList& names, const std::function<QVector<int>(const QString&)>& matches,
+                              const QString& what,
+                              const std::function<QString(const QString& name, const QVector<int>& rows)>& several,
+                              int* unmatched = nullptr);
 
     /// Ends the run: finishes the report (written with --report), prints the
     /// plan (--dry-run) or a note per item transferred with failures, flushes

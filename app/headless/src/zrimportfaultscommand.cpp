@@ -40,31 +40,14 @@ int ZRImportFaultsCommand::run(const QStringList& arguments)
         return ExitUsage;
 
     ZROpenworksFaultModel catalogue;
-    {
-        ZRProgressBarGuard reading(1, QStringLiteral("Reading OpenWorks® Data"));
-        catalogue.loadFromOpenworks(reading.id());
-        reading.increment(1);
-    }
-    if (catalogue.rowCount() == 0 && !catalogue.pageMessage().isEmpty())
-        ZRHeadlessOutput::message(QStringLiteral("note: ") + catalogue.pageMessage());
-
-    QVector<int> rows;
-    for (const QString& name : names) {
-        const QVector<int> matches = rowsForName(catalogue, name);
-        if (matches.isEmpty()) {
-            ZRHeadlessOutput::message(QStringLiteral("error: no fault \"%1\" in project %2.")
-                                          .arg(name, run.session().openWorks()->projectName()));
-            continue;
-        }
-        if (matches.size() > 1) {
-            ZRHeadlessOutput::message(QStringLiteral("error: \"%1\" names %2 faults; rename them in OpenWorks® or "
-                                                     "import them from the window.")
-                                          .arg(name)
-                                          .arg(matches.size()));
-            continue;
-        }
-        rows.append(matches[0]);
-    }
+    run.loadCatalogue(catalogue);
+    const QVector<int> rows = run.rowsForNames(
+        names, [&](const QString& name) { return rowsForName(catalogue, name); }, QStringLiteral("fault"),
+        [](const QString& name, const QVector<int>& matches) {
+            return QStringLiteral("\"%1\" names %2 faults; rename them in OpenWorks® or import them from the window.")
+                .arg(name)
+                .arg(matches.size());
+        });
 
     const QVector<FaultImportRequest> requests = faultImportRequestsFromRows(catalogue, uniqueRows(rows));
     const int imported = requests.isEmpty() ? 0 : importFaults(run.context(), requests);

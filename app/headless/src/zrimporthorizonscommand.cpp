@@ -63,34 +63,18 @@ int ZRImportHorizonsCommand::run(const QStringList& arguments)
         return ExitUsage;
 
     ZROpenworksHorizonModel catalogue;
-    {
-        ZRProgressBarGuard reading(1, QStringLiteral("Reading OpenWorks® Data"));
-        catalogue.loadFromOpenworks(reading.id());
-        reading.increment(1);
-    }
-    if (catalogue.rowCount() == 0 && !catalogue.pageMessage().isEmpty())
-        ZRHeadlessOutput::message(QStringLiteral("note: ") + catalogue.pageMessage());
-
-    QVector<int> rows;
-    for (const QString& name : names) {
-        const QVector<int> matches = rowsForName(catalogue, name);
-        if (matches.isEmpty()) {
-            ZRHeadlessOutput::message(QStringLiteral("error: no horizon \"%1\" in project %2.")
-                                          .arg(name, run.session().openWorks()->projectName()));
-            continue;
-        }
-        if (matches.size() > 1) {
+    run.loadCatalogue(catalogue);
+    const QVector<int> rows = run.rowsForNames(
+        names, [&](const QString& name) { return rowsForName(catalogue, name); }, QStringLiteral("horizon"),
+        [&](const QString& name, const QVector<int>& matches) {
             QStringList choices;
             for (int row : matches)
                 choices.append(catalogue.index(row, ZROpenworksHorizonModel::HorizonNameColumn).data().toString()
                                + kAttributeSeparator
                                + catalogue.index(row, ZROpenworksHorizonModel::HiddenAttributeColumn).data().toString());
-            ZRHeadlessOutput::message(QStringLiteral("error: \"%1\" names several horizons; name one of: %2")
-                                          .arg(name, choices.join(QStringLiteral(", "))));
-            continue;
-        }
-        rows.append(matches[0]);
-    }
+            return QStringLiteral("\"%1\" names several horizons; name one of: %2")
+                .arg(name, choices.join(QStringLiteral(", ")));
+        });
 
     const QVector<HorizonImportRequest> requests = horizonImportRequestsFromRows(catalogue, uniqueRows(rows));
     const int imported = requests.isEmpty() ? 0 : importHorizons(run.context(), requests);

@@ -58,34 +58,18 @@ int ZRImportSurveysCommand::run(const QStringList& arguments)
         return ExitUsage;
 
     ZROpenworksSurveyModel catalogue;
-    {
-        ZRProgressBarGuard reading(1, QStringLiteral("Reading OpenWorks® Data"));
-        catalogue.loadFromOpenworks(reading.id());
-        reading.increment(1);
-    }
-    if (catalogue.rowCount() == 0 && !catalogue.pageMessage().isEmpty())
-        ZRHeadlessOutput::message(QStringLiteral("note: ") + catalogue.pageMessage());
-
-    QVector<int> rows;
-    for (const QString& name : names) {
-        const QVector<int> matches = rowsForName(catalogue, name);
-        if (matches.isEmpty()) {
-            ZRHeadlessOutput::message(QStringLiteral("error: no 3D survey data set \"%1\" in project %2.")
-                                          .arg(name, run.session().openWorks()->projectName()));
-            continue;
-        }
-        if (matches.size() > 1) {
+    run.loadCatalogue(catalogue);
+    const QVector<int> rows = run.rowsForNames(
+        names, [&](const QString& name) { return rowsForName(catalogue, name); }, QStringLiteral("3D survey data set"),
+        [&](const QString& name, const QVector<int>& matches) {
             QStringList choices;
             for (int row : matches)
                 choices.append(catalogue.index(row, ZROpenworksSurveyModel::SurveyNameColumn).data().toString()
                                + kSurveySeparator
                                + catalogue.index(row, ZROpenworksSurveyModel::DataSetColumn).data().toString());
-            ZRHeadlessOutput::message(QStringLiteral("error: \"%1\" names several data sets; name one of: %2")
-                                          .arg(name, choices.join(QStringLiteral(", "))));
-            continue;
-        }
-        rows.append(matches[0]);
-    }
+            return QStringLiteral("\"%1\" names several data sets; name one of: %2")
+                .arg(name, choices.join(QStringLiteral(", ")));
+        });
 
     const ZRExchangeContext context = run.context();
     QStringList surveysWithoutDataSets;

@@ -77,13 +77,7 @@ int ZRImportWellsCommand::run(const QStringList& arguments)
         return ExitUsage;
 
     ZROpenworksWellModel catalogue;
-    {
-        ZRProgressBarGuard reading(1, QStringLiteral("Reading OpenWorks® Data"));
-        catalogue.loadFromOpenworks(reading.id());
-        reading.increment(1);
-    }
-    if (catalogue.rowCount() == 0 && !catalogue.pageMessage().isEmpty())
-        ZRHeadlessOutput::message(QStringLiteral("note: ") + catalogue.pageMessage());
+    run.loadCatalogue(catalogue);
 
     // One row per well: the first way it was named decides its list (its host well set).
     QVector<int> rows;
@@ -107,24 +101,18 @@ int ZRImportWellsCommand::run(const QStringList& arguments)
         for (int row : members)
             take(row);
     }
-    for (const QString& wellName : names) {
-        const QVector<int> matches = rowsForName(catalogue, wellName);
-        if (matches.isEmpty()) {
-            ++unmatched;
-            ZRHeadlessOutput::message(QStringLiteral("error: no well \"%1\" in project %2.").arg(wellName, project));
-            continue;
-        }
-        if (matches.size() > 1) {
-            ++unmatched;
+    const QVector<int> named = run.rowsForNames(
+        names, [&](const QString& name) { return rowsForName(catalogue, name); }, QStringLiteral("well"),
+        [&](const QString& name, const QVector<int>& matches) {
             QStringList choices;
             for (int row : matches)
                 choices.append(cell(catalogue, row, ZROpenworksWellModel::UwiColumn));
-            ZRHeadlessOutput::message(QStringLiteral("error: \"%1\" names several wells; name one by its UWI: %2")
-                                          .arg(wellName, choices.join(QStringLiteral(", "))));
-            continue;
-        }
-        take(matches[0]);
-    }
+            return QStringLiteral("\"%1\" names several wells; name one by its UWI: %2")
+                .arg(name, choices.join(QStringLiteral(", ")));
+        },
+        &unmatched);
+    for (int row : named)
+        take(row);
 
     const QVector<WellImportItem> items = wellImportItemsFromRows(catalogue, rows);
     const int imported = items.isEmpty() ? 0 : importWells(run.context(), items);
