@@ -567,8 +567,10 @@ enum class WellResult
 class PendingWells
 {
 public:
-    /// Pending data beyond which the wells are saved.
-    static constexpr qint64 SaveBytes = qint64(256) << 20;
+    /// Pending data beyond which the wells are saved. Small enough that the
+    /// memory of one batch's values is reused by the next: larger batches
+    /// spend much of the run faulting in fresh pages for values held until the save.
+    static constexpr qint64 SaveBytes = qint64(32) << 20;
     /// Pending wells beyond which the wells are saved.
     static constexpr int SaveWells = 200;
 

@@ -55,7 +55,7 @@ QVector<WellImportItem> wellImportItemsFromRows(const QAbstractItemModel& wellMo
 /// Per well, everything is read and converted through the DevKit first; when
 /// every read the well depends on succeeded, the well is created in the
 /// database with all its sets and logs. The wells so created are saved
-/// together by one crash-safe save of ZRLogDatabase whenever they hold 256 MiB
+/// together by one crash-safe save of ZRLogDatabase whenever they hold 32 MiB
 /// of log data or number 200, and at the end of the run: a save never holds
 /// part of a well, and a failed save removes its wells again (listed with the
 /// reason). A well that fails, is cancelled or whose name exists in the
