@@ -10,8 +10,12 @@ public:
     /// Allocates and fills with `fill`; an allocation failure leaves a null image.
     ZRImage(int width, int height, float fill = 0.0f);
 
-    /// Reallocates; false (and a null image) when the size is negative or the memory is missing.
+    /// Resizes and fills; false (and a null image) when the size is negative or
+    /// the memory is missing. Storage already held is reused when it fits and
+    /// is at most twice the size needed (no fresh pages to fault in).
     bool allocate(int width, int height, float fill = 0.0f);
+    /// Makes the image null; keepStorage keeps the memory for a later allocate().
+    void reset(bool keepStorage = false);
     bool isNull() const { return m_width <= 0 || m_height <= 0; }
 
     int width() const { return m_width; }

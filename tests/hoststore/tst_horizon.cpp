@@ -128,6 +128,7 @@ private slots:
     void bodyReadIndependently();
     void roundTripWithNullNaNDuplicateAndOutside();
     void allNullHorizon();
+    void reusedHorizonKeepsNothingOfEarlierBuilds();
     void extrasRoundTrip();
     void meshFollowsPrecision();
     void horizonKinds_data();
@@ -383,6 +384,47 @@ void TestHorizon::roundTripWithNullNaNDuplicateAndOutside()
         for (int c = 0; c < 4; ++c)
             QVERIFY(std::abs(loaded.geometry().fromBlocToWorldMatrix()(r, c) - space.fromBlocToWorldMatrix()(r, c)) <= 5e-7);
     QVERIFY(loaded.data().empty());
+    QVERIFY(m_bus->take().isEmpty());
+}
+
+void TestHorizon::reusedHorizonKeepsNothingOfEarlierBuilds()
+{
+    // A first build with every node set and a data array, written once.
+    const georef::BlocSpace large = grid(7, 6);
+    std::vector<core::vec3> full;
+    for (int j = 0; j < 6; ++j)
+        for (int i = 0; i < 7; ++i)
+            full.push_back(mapPoint(large, i, j, 800.0 + 10 * j + i));
+    ZR3DHorizon reused;
+    QVERIFY(reused.buildFromPoints(full, large, 3));
+    reused.setData(std::vector<float>(std::size_t(reused.controlPointCount()), 1.5f));
+    QVERIFY(reused.write(newFile(QStringLiteral("first.hrz"))));
+
+    // Then builds of mostly null grids, of the same size and of a smaller one
+    // (whose storage fits in what the first build left).
+    for (const auto& size : {std::pair<int, int>{7, 6}, std::pair<int, int>{5, 4}}) {
+        const georef::BlocSpace space = grid(size.first, size.second);
+        std::vector<core::vec3> sparse;
+        for (int j = 0; j < size.second; ++j)
+            for (int i = 0; i < size.first; ++i)
+                sparse.push_back(mapPoint(space, i, j, (i + j) % 3 == 0 ? 300.0 + i : -9999.0));
+        QVERIFY(reused.buildFromPoints(sparse, space, 3));
+        for (int j = 0; j < size.second; ++j)
+            for (int i = 0; i < size.first; ++i)
+                QVERIFY2(sameNode(reused.valueGrid().value(i, j), (i + j) % 3 == 0 ? float(300.0 + i) : kNull),
+                         qPrintable(QStringLiteral("%1 x %2 node %3, %4").arg(size.first).arg(size.second).arg(i).arg(j)));
+        QVERIFY(!reused.withData());
+        const QString again = newFile(QStringLiteral("again%1.hrz").arg(size.first));
+        QVERIFY(reused.write(again));
+
+        ZR3DHorizon fresh;
+        QVERIFY(fresh.buildFromPoints(sparse, space, 3));
+        const QString freshName = newFile(QStringLiteral("fresh%1.hrz").arg(size.first));
+        QVERIFY(fresh.write(freshName));
+        QFile a(again), b(freshName);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QVERIFY2(a.readAll() == b.readAll(), "a horizon built again writes the file a new horizon writes");
+    }
     QVERIFY(m_bus->take().isEmpty());
 }
 

@@ -131,6 +131,7 @@ private slots:
 
     void nodesAndPositions_data();
     void nodesAndPositions();
+    void severalHorizonsInOneRun();
     void depthUnitLookedUpOncePerRun();
     void horizonWithoutData();
     void failures_data();
@@ -425,6 +426,42 @@ void TestHorizonImport::nodesAndPositions()
     for (const DevKitHorizonGrid& grid : grids)
         expectedQuantities << "mapX (" + grid.surveyName + ")" << "mapY (" + grid.surveyName + ")";
     QCOMPARE(quantities, expectedQuantities);
+}
+
+void TestHorizonImport::severalHorizonsInOneRun()
+{
+    // One run reuses its memory from one survey and horizon to the next, over
+    // surveys of different sizes: each file must still hold only its own grid.
+    openProject(ExchangeFixture::Project);
+    const QStringList horizons{"Intra Chalk::DEPTH_STRUCTURE", "Top Reservoir::TIME_STRUCTURE"};
+    QVector<QVector<DevKitHorizonGrid>> grids;
+    for (const QString& horizon : horizons) {
+        const QStringList parts = horizon.split("::");
+        QVector<DevKitHorizonGrid> ofHorizon;
+        QString error;
+        QVERIFY2(readHorizonGrids(horizonIdOf(parts[0], parts[1]), parts[1], &ofHorizon, &error), qPrintable(error));
+        QVERIFY(!ofHorizon.isEmpty());
+        grids.append(ofHorizon);
+    }
+    ZRScriptedExchangeUi ui;
+    owsim::clearInjections();
+    QCOMPARE(importHorizons(context(&ui), requestsFor(horizons)), horizons.size());
+    QCOMPARE(ui.messages.size(), 0);
+    QCOMPARE(m_bus->takeTexts(eDrawError), QStringList());
+    checkNothingOpen();
+    int files = 0;
+    QSet<int> sizes;
+    for (int h = 0; h < horizons.size(); ++h) {
+        const QStringList paths = pathsOf(horizons[h].split("::")[0], grids[h]);
+        for (int i = 0; i < grids[h].size(); ++i, ++files) {
+            sizes.insert(grids[h][i].values.size());
+            checkHorizonFile(paths[i], grids[h][i], 1.0);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+    QCOMPARE(QDir(horizonFolder()).entryList(QDir::Files).size(), files);
+    QVERIFY2(sizes.size() > 1, "the surveys differ in size");
 }
 
 void TestHorizonImport::depthUnitLookedUpOncePerRun()

@@ -40,7 +40,13 @@ void reportFileError(const QString& text)
 class BodyWriter
 {
 public:
-    explicit BodyWriter(QFile& file) : m_file(file), m_buffer(std::size_t(4) << 20) {}
+    /// Writes through `buffer` (grown to 4 MiB when smaller, and kept by the
+    /// caller, so that a horizon written again faults in no fresh pages).
+    BodyWriter(QFile& file, std::vector<char>& buffer) : m_file(file), m_buffer(buffer)
+    {
+        if (m_buffer.size() < BlockBytes)
+            m_buffer.resize(BlockBytes);
+    }
 
     template <typename T>
     void put(T value)
@@ -72,8 +78,10 @@ private:
             flush();
     }
 
+    static constexpr std::size_t BlockBytes = std::size_t(4) << 20;
+
     QFile& m_file;
-    std::vector<char> m_buffer;
+    std::vector<char>& m_buffer;
     std::size_t m_used = 0;
     bool m_ok = true;
 };
@@ -215,19 +223,14 @@ QString ZR3DHorizon::horizonDisplayName(int kind)
     }
 }
 
-bool ZR3DHorizon::isNull(float value)
-{
-    return value == NullValue || std::isnan(value);
-}
-
 void ZR3DHorizon::setPrecision(int precision)
 {
     m_precision = std::max(1, precision);
 }
 
-void ZR3DHorizon::clear()
+void ZR3DHorizon::clear(bool keepStorage)
 {
-    m_grid = ZRImage();
+    m_grid.reset(keepStorage);
     m_data.clear();
     m_vertices.clear();
     m_triangles.clear();
@@ -294,7 +297,7 @@ bool ZR3DHorizon::buildFromPoints(const std::vector<core::vec3>& points, const g
 
 bool ZR3DHorizon::beginPoints(const georef::BlocSpace& geometry, int precision)
 {
-    clear();
+    clear(true);
     m_geometry = geometry;
     setPrecision(precision);
     return allocateGrid(std::max(0, geometry.dimx()), std::max(0, geometry.dimz()));
@@ -462,7 +465,7 @@ bool ZR3DHorizon::write(const QString& path)
         return false;
     }
 
-    BodyWriter writer(file);
+    BodyWriter writer(file, m_writeBuffer);
     for (const core::vec3& vertex : m_vertices) {
         if (m_recordSize == 4) {
             writer.put(float(vertex.x));

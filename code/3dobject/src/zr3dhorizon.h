@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -96,6 +97,10 @@ public:
     bool buildFromPoints(const std::vector<core::vec3>& points, const georef::BlocSpace& geometry,
                          int precision = DefaultPrecision);
 
+    /// A horizon built again keeps the memory of its grid, mesh and write
+    /// buffer, so that one horizon object reused for many builds of the same
+    /// size faults in no fresh pages.
+    ///
     /// buildFromPoints in parts, for point lists too large to hold at once:
     /// beginPoints keeps the geometry and allocates the grid (false as
     /// buildFromPoints), addPoints places one part of the list, finishPoints
@@ -112,7 +117,7 @@ public:
     core::vec3 worldPoint(int i, int j) const;
     /// Number of non-null nodes.
     int controlPointCount() const;
-    static bool isNull(float value);
+    static bool isNull(float value) { return value == NullValue || std::isnan(value); }
 
     /// Writes the header, then the body from the data offset read back. False
     /// after an event-bus message (draw type 2) on any failure.
@@ -165,7 +170,8 @@ public:
     QDomElement toXml(QDomDocument& document) const override;
 
 private:
-    void clear();
+    /// Empties the horizon; keepStorage keeps the grid's memory for the next build.
+    void clear(bool keepStorage = false);
     bool allocateGrid(int width, int height);
     void placePoints(const core::vec3* points, std::size_t count);
     bool readHeader(const QDomElement& element, const QString& path, struct HorizonCounts* counts);
@@ -177,6 +183,7 @@ private:
     std::vector<std::array<std::uint32_t, 3>> m_triangles;
     std::vector<PickedPoint> m_pickedPoints;
     std::vector<PointPolygon> m_pointPolygons;
+    std::vector<char> m_writeBuffer; ///< kept from one write to the next
 
     int m_precision = DefaultPrecision;
     int m_recordSize = 8;

@@ -95,6 +95,11 @@ struct RunState
     bool depthFactorSet = false;
     double depthFactor = 1.0;
     int owDepthUnit = 0;
+    /// The grid read through the DevKit and the horizon built from it, kept
+    /// from one survey to the next: grids of one size then fault in no fresh
+    /// pages (on some machines that costs more than reading the grid).
+    std::vector<float> readBuffer;
+    ZR3DHorizon horizon;
 };
 
 /// What one horizon keeps from one survey to the next.
@@ -361,7 +366,7 @@ SurveyOutcome importSurvey(const ZRExchangeContext& context, ZRReportedItem& rep
     // 7. The grid.
     const int columns = lastTrace - firstTrace + 1;
     const int rows = lastLine - firstLine + 1;
-    std::vector<float> buffer;
+    std::vector<float>& buffer = run.readBuffer;
     try {
         buffer.assign(std::size_t(std::max(0, columns)) * std::size_t(std::max(0, rows)), 0.0f);
     } catch (const std::bad_alloc&) {
@@ -383,7 +388,7 @@ SurveyOutcome importSurvey(const ZRExchangeContext& context, ZRReportedItem& rep
     }
 
     // 8. The nodes, line by line, into the horizon.
-    ZR3DHorizon result;
+    ZR3DHorizon& result = run.horizon;
     if (!context.dryRun)
         result.beginPoints(bloc, HorizonPrecision);
     const float minimum = float(data.dataMin);
@@ -443,7 +448,6 @@ SurveyOutcome importSurvey(const ZRExchangeContext& context, ZRReportedItem& rep
             bar.increment(1);
         }
     }
-    buffer = std::vector<float>();
     for (int code : positionFailures)
         reported.sendMessage(eDrawError, QStringLiteral("Error during call to intorw_ : %1").arg(code));
 
