@@ -2,7 +2,9 @@
 // (importHorizons: hrzrw_ reads, node checks, map positions, ZR3DHorizon files
 // written under temporary names) against a baseline that reads the same grids
 // with one hrzrw_ each and writes the same nodes as raw floats, one write per
-// horizon. Ours and the baseline alternate over several rounds. Peak memory
+// horizon. Ours and the baseline alternate over several rounds; a second set
+// of rounds compares ours with the same reads followed by writes of as many
+// bytes as the host files hold, to separate the file layout's share. Peak memory
 // is measured in child processes importing 2 and all horizons, to show that it
 // does not grow with the number of horizons.
 //
@@ -200,6 +202,40 @@ bool runBaseline(const QString& folder, const std::vector<int>& gridIds)
     return true;
 }
 
+/// The baseline's reads, but each horizon written as `bytesPerHorizon` bytes
+/// (its floats repeated, in 4 MiB writes): what writing as many bytes as the
+/// host files hold costs on this machine, with no placement, mesh or format.
+bool runSameBytes(const QString& folder, const std::vector<int>& gridIds, qint64 bytesPerHorizon)
+{
+    SurveyScope scope;
+    if (!scope.ok)
+        return false;
+    const int columns = scope.lastTrace - scope.firstTrace + 1;
+    const int rows = scope.lastLine - scope.firstLine + 1;
+    std::vector<float> buffer(std::size_t(columns) * std::size_t(rows));
+    const std::size_t block = std::min<std::size_t>(std::size_t(4) << 20, buffer.size() * sizeof(float));
+    const char* bytes = reinterpret_cast<const char*>(buffer.data());
+    const int read = 1;
+    for (std::size_t h = 0; h < gridIds.size(); ++h) {
+        int status = 0;
+        hrzrw_(&gridIds[h], &read, &status, &scope.firstLine, &scope.lastLine, &scope.firstTrace, &scope.lastTrace,
+               buffer.data(), &columns);
+        const QByteArray path = QFile::encodeName(folder + QStringLiteral("/same%1.bin").arg(h));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        bool written = fd >= 0;
+        for (qint64 done = 0; written && done < bytesPerHorizon;) {
+            const std::size_t now = std::size_t(std::min<qint64>(qint64(block), bytesPerHorizon - done));
+            written = ::write(fd, bytes, now) == ssize_t(now);
+            done += qint64(now);
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (status != 0 || !written)
+            return false;
+    }
+    return true;
+}
+
 void emptyFolder(const QString& path)
 {
     QDir folder(path);
@@ -387,6 +423,24 @@ int main(int argc, char** argv)
     std::printf("bytes written: host horizon files %.1f MiB, baseline raw floats %.1f MiB (%.1f times as many)\n",
                 double(written) / double(1 << 20), double(count) * size * size * 4 / double(1 << 20),
                 double(written) / (double(count) * size * size * 4));
+
+    // How much of the difference is the bytes themselves: ours against the
+    // baseline's reads followed by writes of as many bytes as each host file.
+    const qint64 bytesPerHorizon = written / qint64(std::max(1, count));
+    const bench::RoundRatios sameBytes = bench::alternateRounds(
+        QStringLiteral("horizon import against a baseline writing as many bytes (%1 MiB per horizon)")
+            .arg(double(bytesPerHorizon) / double(1 << 20), 0, 'f', 1),
+        bench::roundsFromEnvironment(3), false, [&] { ok = ok && runOurs(hostPath, requests, false) == count; },
+        [&] { ok = ok && runSameBytes(baselineFolder, gridIds, bytesPerHorizon); },
+        [&] {
+            emptyFolder(horizonFolder);
+            emptyFolder(baselineFolder);
+        });
+    if (!ok) {
+        std::fprintf(stderr, "the import or the same-bytes baseline failed\n");
+        return 1;
+    }
+    bench::reportRounds(sameBytes);
     closeProject();
 
     // Peak memory in child processes: a few horizons and all of them.
