@@ -28,28 +28,9 @@
 namespace
 {
 
-/// Writes a whole volume, frame after frame, from one reused image buffer.
-bool writeVolume(int dimx, int dimy, int dimz, bool transposed, const QString& fileName, const std::vector<float>& image)
-{
-    georef::BlocSpace space(dimx, dimy, dimz);
-    ZRSeismicBloc volume(space);
-    volume.setWithTransposition(transposed);
-    volume.setFileName(fileName);
-    if (!volume.saveHeader())
-        return false;
-    const int descriptor = ZRBloc::openForWriting(fileName);
-    if (descriptor < 0)
-        return false;
-    bool ok = true;
-    for (int k = 0; k < dimz && ok; ++k)
-        ok = volume.writeFrame(descriptor, volume.dataOffset(), k, image.data());
-    ZRBloc::closeFile(descriptor);
-    return ok;
-}
-
-/// Writes every frame of `volume` over its existing file (header kept, file
-/// not truncated): the frames land on pages already in the page cache.
-bool rewriteFrames(ZRSeismicBloc& volume, int dimz, const std::vector<float>& image)
+/// Writes every frame of `volume` into its file after the header (the file
+/// kept as it is, not truncated), from one reused image buffer.
+bool writeFrames(ZRSeismicBloc& volume, int dimz, const std::vector<float>& image)
 {
     const int descriptor = ZRBloc::openForWriting(volume.fileName());
     if (descriptor < 0)
@@ -59,6 +40,16 @@ bool rewriteFrames(ZRSeismicBloc& volume, int dimz, const std::vector<float>& im
         ok = volume.writeFrame(descriptor, volume.dataOffset(), k, image.data());
     ZRBloc::closeFile(descriptor);
     return ok;
+}
+
+/// Writes a whole volume into a new file: the header, then every frame.
+bool writeVolume(int dimx, int dimy, int dimz, bool transposed, const QString& fileName, const std::vector<float>& image)
+{
+    georef::BlocSpace space(dimx, dimy, dimz);
+    ZRSeismicBloc volume(space);
+    volume.setWithTransposition(transposed);
+    volume.setFileName(fileName);
+    return volume.saveHeader() && writeFrames(volume, dimz, image);
 }
 
 void fillPattern(std::vector<float>& values)
@@ -158,9 +149,9 @@ int main(int argc, char** argv)
                 [&] {
                     ZRFrameTransposer::setThreadCountOverride(0);
                     ZRFrameTransposer::resetMeasurements();
-                    ok = rewriteFrames(keptTransposed, dimz, image) && ok;
+                    ok = writeFrames(keptTransposed, dimz, image) && ok;
                 },
-                [&] { ok = rewriteFrames(keptPlain, dimz, image) && ok; });
+                [&] { ok = writeFrames(keptPlain, dimz, image) && ok; });
         bench::reportRounds(kept, 0.8);
     } else {
         ok = false;

@@ -176,8 +176,11 @@ int runOurs(const QString& hostPath, const QVector<HorizonImportRequest>& reques
     return imported;
 }
 
-/// One hrzrw_ per horizon, the nodes written as raw floats with one write each.
-bool runBaseline(const QString& folder, const std::vector<int>& gridIds)
+/// One hrzrw_ per horizon, the nodes written as raw floats with one write
+/// each; or, with `bytesPerHorizon` above 0, each horizon written as that many
+/// bytes (its floats repeated, in 4 MiB writes): what writing as many bytes as
+/// the host files hold costs on this machine, with no placement, mesh or format.
+bool runBaseline(const QString& folder, const std::vector<int>& gridIds, qint64 bytesPerHorizon = 0)
 {
     SurveyScope scope;
     if (!scope.ok)
@@ -185,6 +188,10 @@ bool runBaseline(const QString& folder, const std::vector<int>& gridIds)
     const int columns = scope.lastTrace - scope.firstTrace + 1;
     const int rows = scope.lastLine - scope.firstLine + 1;
     std::vector<float> buffer(std::size_t(columns) * std::size_t(rows));
+    const qint64 gridBytes = qint64(buffer.size() * sizeof(float));
+    const qint64 total = bytesPerHorizon > 0 ? bytesPerHorizon : gridBytes;
+    const qint64 block = bytesPerHorizon > 0 ? std::min<qint64>(qint64(4) << 20, gridBytes) : gridBytes;
+    const char* bytes = reinterpret_cast<const char*>(buffer.data());
     const int read = 1;
     for (std::size_t h = 0; h < gridIds.size(); ++h) {
         int status = 0;
@@ -192,39 +199,9 @@ bool runBaseline(const QString& folder, const std::vector<int>& gridIds)
                buffer.data(), &columns);
         const QByteArray path = QFile::encodeName(folder + QStringLiteral("/raw%1.bin").arg(h));
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const ssize_t bytes = ssize_t(buffer.size() * sizeof(float));
-        const bool written = fd >= 0 && ::write(fd, buffer.data(), std::size_t(bytes)) == bytes;
-        if (fd >= 0)
-            ::close(fd);
-        if (status != 0 || !written)
-            return false;
-    }
-    return true;
-}
-
-/// The baseline's reads, but each horizon written as `bytesPerHorizon` bytes
-/// (its floats repeated, in 4 MiB writes): what writing as many bytes as the
-/// host files hold costs on this machine, with no placement, mesh or format.
-bool runSameBytes(const QString& folder, const std::vector<int>& gridIds, qint64 bytesPerHorizon)
-{
-    SurveyScope scope;
-    if (!scope.ok)
-        return false;
-    const int columns = scope.lastTrace - scope.firstTrace + 1;
-    const int rows = scope.lastLine - scope.firstLine + 1;
-    std::vector<float> buffer(std::size_t(columns) * std::size_t(rows));
-    const std::size_t block = std::min<std::size_t>(std::size_t(4) << 20, buffer.size() * sizeof(float));
-    const char* bytes = reinterpret_cast<const char*>(buffer.data());
-    const int read = 1;
-    for (std::size_t h = 0; h < gridIds.size(); ++h) {
-        int status = 0;
-        hrzrw_(&gridIds[h], &read, &status, &scope.firstLine, &scope.lastLine, &scope.firstTrace, &scope.lastTrace,
-               buffer.data(), &columns);
-        const QByteArray path = QFile::encodeName(folder + QStringLiteral("/same%1.bin").arg(h));
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         bool written = fd >= 0;
-        for (qint64 done = 0; written && done < bytesPerHorizon;) {
-            const std::size_t now = std::size_t(std::min<qint64>(qint64(block), bytesPerHorizon - done));
+        for (qint64 done = 0; written && done < total;) {
+            const std::size_t now = std::size_t(std::min(block, total - done));
             written = ::write(fd, bytes, now) == ssize_t(now);
             done += qint64(now);
         }
@@ -431,7 +408,7 @@ int main(int argc, char** argv)
         QStringLiteral("horizon import against a baseline writing as many bytes (%1 MiB per horizon)")
             .arg(double(bytesPerHorizon) / double(1 << 20), 0, 'f', 1),
         bench::roundsFromEnvironment(3), false, [&] { ok = ok && runOurs(hostPath, requests, false) == count; },
-        [&] { ok = ok && runSameBytes(baselineFolder, gridIds, bytesPerHorizon); },
+        [&] { ok = ok && runBaseline(baselineFolder, gridIds, bytesPerHorizon); },
         [&] {
             emptyFolder(horizonFolder);
             emptyFolder(baselineFolder);
