@@ -183,7 +183,7 @@ void TestSurveyGrid::initTestCase()
     const QString f3 = TestEnvironment::sharedDataPath() + "/segy/f3.sgy";
     QVERIFY2(owsim::loadSegy(home, kDistrict, kProject, f3.toStdString(), "F3 Crop", "F3 Time", "TIME", &error),
              error.c_str());
-    segytest::FileSpec rotated;
+    segytest::FileSetup rotated;
     rotated.format = 1;
     rotated.samples = 30;
     rotated.delay = 250;
@@ -205,14 +205,14 @@ void TestSurveyGrid::initTestCase()
                                   {{OW_UNIT_TYPE_SEISMIC_TIME, OW_UNIT_MICROSECONDS}, {OW_UNIT_TYPE_DEPTH, OW_UNIT_FATHOMS}},
                                   &error),
              error.c_str());
-    segytest::FileSpec timeFile;
+    segytest::FileSetup timeFile;
     timeFile.delay = 100;
     timeFile.intervalMicroseconds = 2000;
     QVERIFY(segytest::write(m_segyFolder + "/time.sgy", timeFile, &message));
     QVERIFY2(owsim::loadSegy(home, kDistrict, kUnitsProject, (m_segyFolder + "/time.sgy").toStdString(),
                              "Units Time 3D", "Units Time", "TIME", &error),
              error.c_str());
-    segytest::FileSpec depthFile;
+    segytest::FileSetup depthFile;
     depthFile.delay = 500;
     depthFile.intervalMicroseconds = 5000; // 5 m
     QVERIFY(segytest::write(m_segyFolder + "/depth.sgy", depthFile, &message));

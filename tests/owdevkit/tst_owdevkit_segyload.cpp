@@ -14,7 +14,7 @@
 
 #include <cmath>
 
-Q_DECLARE_METATYPE(segytest::FileSpec)
+Q_DECLARE_METATYPE(segytest::FileSetup)
 
 namespace
 {
@@ -56,7 +56,7 @@ private slots:
     void fixturesFromTheRepository();
 
 private:
-    QString writeFile(const QString& name, const segytest::FileSpec& spec);
+    QString writeFile(const QString& name, const segytest::FileSetup& setup);
     bool readBack(const QString& surveyName, Loaded* loaded);
     /// tolerance: of the map positions against the CDP coordinates.
     void compareWithSegyio(const QString& surveyName, const QString& path, const segytest::Layout& layout,
@@ -83,11 +83,11 @@ void TestOwDevkitSegyLoad::cleanupTestCase()
     gdiClose();
 }
 
-QString TestOwDevkitSegyLoad::writeFile(const QString& name, const segytest::FileSpec& spec)
+QString TestOwDevkitSegyLoad::writeFile(const QString& name, const segytest::FileSetup& setup)
 {
     const QString path = m_folder + "/" + name + QString::number(++m_count) + ".sgy";
     QString error;
-    if (!segytest::write(path, spec, &error)) {
+    if (!segytest::write(path, setup, &error)) {
         qWarning("%s", qPrintable(error));
         return QString();
     }
@@ -200,23 +200,23 @@ void TestOwDevkitSegyLoad::compareWithSegyio(const QString& surveyName, const QS
 
 void TestOwDevkitSegyLoad::loadsEverySample_data()
 {
-    QTest::addColumn<segytest::FileSpec>("spec");
+    QTest::addColumn<segytest::FileSetup>("setup");
     QTest::addColumn<double>("start");
     QTest::addColumn<double>("interval");
     QTest::addColumn<qlonglong>("lineStep");
     QTest::addColumn<qlonglong>("traceStep");
     for (bool little : {false, true}) {
         for (int format : {1, 2, 3, 5, 8}) {
-            segytest::FileSpec spec;
-            spec.format = format;
-            spec.littleEndian = little;
-            spec.samples = format == 3 ? 11 : (format == 8 ? 13 : 10); // odd sizes lose bytes when read as words
-            spec.angleDegrees = 20.0 + format;
+            segytest::FileSetup setup;
+            setup.format = format;
+            setup.littleEndian = little;
+            setup.samples = format == 3 ? 11 : (format == 8 ? 13 : 10); // odd sizes lose bytes when read as words
+            setup.angleDegrees = 20.0 + format;
             QTest::addRow("format %d %s", format, little ? "little-endian" : "big-endian")
-                << spec << 0.0 << 4.0 << 1LL << 1LL;
+                << setup << 0.0 << 4.0 << 1LL << 1LL;
         }
     }
-    segytest::FileSpec rev2;
+    segytest::FileSetup rev2;
     rev2.revision = 2;
     rev2.additionalHeaders = 2;
     rev2.littleEndian = true;
@@ -228,7 +228,7 @@ void TestOwDevkitSegyLoad::loadsEverySample_data()
     rev2.extendedTextHeaders = 2;
     QTest::newRow("rev 2 big-endian with extended textual headers") << rev2 << 0.0 << 4.0 << 1LL << 1LL;
 
-    segytest::FileSpec steps;
+    segytest::FileSetup steps;
     steps.firstLine = 100;
     steps.lineStep = 2;
     steps.lines = 4;
@@ -238,7 +238,7 @@ void TestOwDevkitSegyLoad::loadsEverySample_data()
     steps.angleDegrees = -35.0;
     QTest::newRow("line increment 2, trace increment 3") << steps << 0.0 << 4.0 << 2LL << 3LL;
 
-    segytest::FileSpec delayed;
+    segytest::FileSetup delayed;
     delayed.delay = 12345;
     delayed.delayScalar = -10;
     delayed.intervalMicroseconds = 2000;
@@ -250,7 +250,7 @@ void TestOwDevkitSegyLoad::loadsEverySample_data()
     delayed.delayScalar = 0;
     QTest::newRow("delay 300 ms (scalar 0 means 1)") << delayed << 300.0 << 2.0 << 1LL << 1LL;
 
-    segytest::FileSpec longTraces;
+    segytest::FileSetup longTraces;
     longTraces.format = 3;
     longTraces.samples = 40001;
     longTraces.lines = 2;
@@ -261,11 +261,11 @@ void TestOwDevkitSegyLoad::loadsEverySample_data()
     longTraces.revision = 2;
     QTest::newRow("70000 samples (rev 2 extended count)") << longTraces << 0.0 << 1.0 << 1LL << 1LL;
 
-    segytest::FileSpec traceHeadersOnly;
+    segytest::FileSetup traceHeadersOnly;
     traceHeadersOnly.samplesOnlyInTraceHeaders = true;
     QTest::newRow("sample count only in the trace headers") << traceHeadersOnly << 0.0 << 4.0 << 1LL << 1LL;
 
-    segytest::FileSpec crosslineSorted;
+    segytest::FileSetup crosslineSorted;
     for (int t = 0; t < 4; ++t)
         for (int k = 0; k < 3; ++k)
             crosslineSorted.positions.append({10 + k, 50 + t});
@@ -274,7 +274,7 @@ void TestOwDevkitSegyLoad::loadsEverySample_data()
     QTest::newRow("crossline-sorted") << crosslineSorted << 0.0 << 4.0 << 1LL << 1LL;
 
     // Lines at both ends of the 32-bit range: one increment spans it.
-    segytest::FileSpec extremes;
+    segytest::FileSetup extremes;
     extremes.firstLine = -2147483647 - 1;
     extremes.lineSpacing = 25.0 / 4294967295.0;
     for (int line : {-2147483647 - 1, 2147483647})
@@ -285,12 +285,12 @@ void TestOwDevkitSegyLoad::loadsEverySample_data()
 
 void TestOwDevkitSegyLoad::loadsEverySample()
 {
-    QFETCH(segytest::FileSpec, spec);
+    QFETCH(segytest::FileSetup, setup);
     QFETCH(double, start);
     QFETCH(double, interval);
     QFETCH(qlonglong, lineStep);
     QFETCH(qlonglong, traceStep);
-    const QString path = writeFile("load", spec);
+    const QString path = writeFile("load", setup);
     QVERIFY(!path.isEmpty());
     const QString survey = QString("Survey %1").arg(m_count);
     std::string error;
@@ -301,15 +301,15 @@ void TestOwDevkitSegyLoad::loadsEverySample()
     QVERIFY(readBack(survey, &loaded));
     // The grid: the file's lines and traces with their increments, nothing between.
     QSet<int> lineSet, traceSet;
-    for (const auto& position : spec.positions)
+    for (const auto& position : setup.positions)
         lineSet.insert(position.first), traceSet.insert(position.second);
-    const int lines = spec.positions.isEmpty() ? spec.lines : lineSet.size();
-    const int traces = spec.positions.isEmpty() ? spec.traces : traceSet.size();
+    const int lines = setup.positions.isEmpty() ? setup.lines : lineSet.size();
+    const int traces = setup.positions.isEmpty() ? setup.traces : traceSet.size();
     QCOMPARE(loaded.survey.lineCount, lines);
     QCOMPARE(loaded.survey.traceCount, traces);
-    QCOMPARE(loaded.survey.firstLine, double(spec.firstLine));
-    QCOMPARE(loaded.survey.lastLine, double(spec.firstLine + (lines - 1) * lineStep));
-    QCOMPARE(loaded.survey.lastTrace, double(spec.firstTrace + (traces - 1) * traceStep));
+    QCOMPARE(loaded.survey.firstLine, double(setup.firstLine));
+    QCOMPARE(loaded.survey.lastLine, double(setup.firstLine + (lines - 1) * lineStep));
+    QCOMPARE(loaded.survey.lastTrace, double(setup.firstTrace + (traces - 1) * traceStep));
     QCOMPARE(loaded.survey.lineIncrement, double(lineStep));
     QCOMPARE(loaded.survey.traceIncrement, double(traceStep));
     QCOMPARE(loaded.dataSet.inlineMin, loaded.survey.firstLine);
@@ -317,27 +317,27 @@ void TestOwDevkitSegyLoad::loadsEverySample()
     // The vertical axis in the project's unit (milliseconds).
     QCOMPARE(loaded.dataSet.verticalStart, start);
     QCOMPARE(loaded.dataSet.sampleInterval, interval);
-    QCOMPARE(loaded.dataSet.sampleCount, spec.samples);
+    QCOMPARE(loaded.dataSet.sampleCount, setup.samples);
     segytest::Layout layout;
-    layout.format = spec.format;
-    layout.littleEndian = spec.littleEndian;
-    layout.samples = spec.samples;
-    layout.additionalHeaders = spec.additionalHeaders;
-    layout.firstTraceOffset = 3600 + 3200LL * spec.extendedTextHeaders;
+    layout.format = setup.format;
+    layout.littleEndian = setup.littleEndian;
+    layout.samples = setup.samples;
+    layout.additionalHeaders = setup.additionalHeaders;
+    layout.firstTraceOffset = 3600 + 3200LL * setup.extendedTextHeaders;
     compareWithSegyio(survey, path, layout, lines * traces);
 }
 
 void TestOwDevkitSegyLoad::refusesWithAReason_data()
 {
-    QTest::addColumn<segytest::FileSpec>("spec");
+    QTest::addColumn<segytest::FileSetup>("setup");
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("reason");
-    segytest::FileSpec plain;
-    segytest::FileSpec prestack;
+    segytest::FileSetup plain;
+    segytest::FileSetup prestack;
     prestack.offsetsPerPosition = 3;
     QTest::newRow("prestack") << prestack << QString() << "3 traces lie at line 1 and trace 1: the file holds prestack data";
     QTest::newRow("format 4") << plain << "format=4" << "sample format code 4 (4-byte fixed point with gain)";
-    segytest::FileSpec little;
+    segytest::FileSetup little;
     little.littleEndian = true;
     QTest::newRow("format 6 little-endian")
         << little << "format=6" << "sample format code 6 (8-byte IEEE float) of this little-endian file is not supported";
@@ -346,20 +346,20 @@ void TestOwDevkitSegyLoad::refusesWithAReason_data()
                                      << "no sample count: binary header bytes 3221-3222 and the first trace header";
     QTest::newRow("sample count against the size")
         << plain << "binarysamples=11" << "not a whole number of 284-byte traces (11 samples";
-    segytest::FileSpec varying;
+    segytest::FileSetup varying;
     varying.revision = 2;
     varying.additionalHeaders = 1;
     QTest::newRow("rev 2 traces with fewer additional headers")
         << varying << "additional=2" << "every trace must carry exactly 2 additional trace headers";
     QTest::newRow("no interval") << plain << "interval=0" << "no sample interval";
-    segytest::FileSpec oneLine;
+    segytest::FileSetup oneLine;
     oneLine.lines = 1;
     QTest::newRow("one line") << oneLine << QString() << "the traces do not span a 3D grid: 1 line(s) of 4 trace(s)";
-    segytest::FileSpec sparse;
+    segytest::FileSetup sparse;
     sparse.positions = {{1, 1}, {1, 2}, {2, 1}, {2000001, 1000001}};
     QTest::newRow("tiny file, huge sparse grid")
         << sparse << QString() << "the 4 traces cover too little of the grid of 2000001 lines (1 to 2000001 by 1)";
-    segytest::FileSpec span;
+    segytest::FileSetup span;
     span.positions = {{-2147483647 - 1, 1}, {-2147483646, 1}, {2147483647, 2}, {2147483646, 2}};
     QTest::newRow("a span beyond the integer range") << span << QString() << "is too large";
     QTest::newRow("too short") << plain << "truncate=3700" << "the file is too short for SEG-Y (3700 bytes)";
@@ -367,20 +367,20 @@ void TestOwDevkitSegyLoad::refusesWithAReason_data()
 
 void TestOwDevkitSegyLoad::refusesWithAReason()
 {
-    QFETCH(segytest::FileSpec, spec);
+    QFETCH(segytest::FileSetup, setup);
     QFETCH(QString, change);
     QFETCH(QString, reason);
-    const QString path = writeFile("refused", spec);
+    const QString path = writeFile("refused", setup);
     QVERIFY(!path.isEmpty());
     const QString key = change.section('=', 0, 0);
     const long long value = change.section('=', 1).toLongLong();
-    const bool le = spec.littleEndian;
+    const bool le = setup.littleEndian;
     if (key == "format") {
         QVERIFY(patch(path, 3224, value, 2, le));
     } else if (key == "samples") {
         QVERIFY(patch(path, 3220, 0, 2, le));
-        for (int i = 0; i < spec.lines * spec.traces; ++i)
-            QVERIFY(patch(path, 3600 + i * (240 + 4 * spec.samples) + 114, 0, 2, le));
+        for (int i = 0; i < setup.lines * setup.traces; ++i)
+            QVERIFY(patch(path, 3600 + i * (240 + 4 * setup.samples) + 114, 0, 2, le));
     } else if (key == "binarysamples") {
         QVERIFY(patch(path, 3220, value, 2, le));
     } else if (key == "additional") {

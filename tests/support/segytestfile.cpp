@@ -60,28 +60,28 @@ double sampleValue(int format, int traceIndex, int sample)
     }
 }
 
-void mapPosition(const FileSpec& spec, double line, double trace, double* x, double* y)
+void mapPosition(const FileSetup& setup, double line, double trace, double* x, double* y)
 {
-    const double a = spec.angleDegrees * M_PI / 180.0;
-    const double along = (trace - spec.firstTrace) / spec.traceStep * spec.traceSpacing;
-    const double across = (line - spec.firstLine) / spec.lineStep * spec.lineSpacing;
-    *x = spec.originX + along * std::cos(a) - across * std::sin(a);
-    *y = spec.originY + along * std::sin(a) + across * std::cos(a);
+    const double a = setup.angleDegrees * M_PI / 180.0;
+    const double along = (trace - setup.firstTrace) / setup.traceStep * setup.traceSpacing;
+    const double across = (line - setup.firstLine) / setup.lineStep * setup.lineSpacing;
+    *x = setup.originX + along * std::cos(a) - across * std::sin(a);
+    *y = setup.originY + along * std::sin(a) + across * std::cos(a);
 }
 
-bool write(const QString& path, const FileSpec& spec, QString* error)
+bool write(const QString& path, const FileSetup& setup, QString* error)
 {
-    QVector<QPair<int, int>> positions = spec.positions;
+    QVector<QPair<int, int>> positions = setup.positions;
     if (positions.isEmpty())
-        for (int k = 0; k < spec.lines; ++k)
-            for (int t = 0; t < spec.traces; ++t)
-                positions.append({spec.firstLine + k * spec.lineStep, spec.firstTrace + t * spec.traceStep});
-    const int element = elementBytes(spec.format);
-    const int dataBytes = 240 * spec.additionalHeaders + spec.samples * element;
-    const long long trace0 = 3600LL + 3200LL * spec.extendedTextHeaders;
+        for (int k = 0; k < setup.lines; ++k)
+            for (int t = 0; t < setup.traces; ++t)
+                positions.append({setup.firstLine + k * setup.lineStep, setup.firstTrace + t * setup.traceStep});
+    const int element = elementBytes(setup.format);
+    const int dataBytes = 240 * setup.additionalHeaders + setup.samples * element;
+    const long long trace0 = 3600LL + 3200LL * setup.extendedTextHeaders;
 
     segy_file* fp = segy_open(QFile::encodeName(path).constData(), "w+b");
-    if (!fp || segy_set_format(fp, spec.format | (spec.littleEndian ? SEGY_LSB : 0)) != SEGY_OK) {
+    if (!fp || segy_set_format(fp, setup.format | (setup.littleEndian ? SEGY_LSB : 0)) != SEGY_OK) {
         *error = "cannot create " + path;
         if (fp)
             segy_close(fp);
@@ -94,26 +94,26 @@ bool write(const QString& path, const FileSpec& spec, QString* error)
     std::vector<char> data(static_cast<size_t>(dataBytes), 'A');
     int index = 0;
     for (const auto& position : positions) {
-        for (int offset = 0; ok && offset < spec.offsetsPerPosition; ++offset, ++index) {
+        for (int offset = 0; ok && offset < setup.offsetsPerPosition; ++offset, ++index) {
             char header[SEGY_TRACE_HEADER_SIZE];
             std::memset(header, 0, sizeof header);
             double x = 0.0, y = 0.0;
-            mapPosition(spec, position.first, position.second, &x, &y);
-            const double factor = spec.coordinateScalar < 0 ? -spec.coordinateScalar
-                                                            : (spec.coordinateScalar > 1 ? 1.0 / spec.coordinateScalar : 1.0);
+            mapPosition(setup, position.first, position.second, &x, &y);
+            const double factor = setup.coordinateScalar < 0 ? -setup.coordinateScalar
+                                                            : (setup.coordinateScalar > 1 ? 1.0 / setup.coordinateScalar : 1.0);
             segy_set_field(header, SEGY_TR_SEQ_FILE, index + 1);
             segy_set_field(header, SEGY_TR_TRACE_ID, 1);
             segy_set_field(header, SEGY_TR_OFFSET, 100 * offset);
-            segy_set_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, spec.coordinateScalar);
+            segy_set_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, setup.coordinateScalar);
             segy_set_field(header, SEGY_TR_CDP_X, int32_t(std::llround(x * factor)));
             segy_set_field(header, SEGY_TR_CDP_Y, int32_t(std::llround(y * factor)));
-            segy_set_field(header, SEGY_TR_DELAY_REC_TIME, spec.delay);
-            segy_set_field(header, SEGY_TR_SCALAR_TRACE_HEADER, spec.delayScalar);
-            segy_set_field(header, SEGY_TR_SAMPLE_COUNT, int16_t(spec.samples & 0xffff));
-            segy_set_field(header, SEGY_TR_SAMPLE_INTER, int16_t(spec.intervalMicroseconds & 0xffff));
+            segy_set_field(header, SEGY_TR_DELAY_REC_TIME, setup.delay);
+            segy_set_field(header, SEGY_TR_SCALAR_TRACE_HEADER, setup.delayScalar);
+            segy_set_field(header, SEGY_TR_SAMPLE_COUNT, int16_t(setup.samples & 0xffff));
+            segy_set_field(header, SEGY_TR_SAMPLE_INTER, int16_t(setup.intervalMicroseconds & 0xffff));
             segy_set_field(header, SEGY_TR_INLINE, position.first);
             segy_set_field(header, SEGY_TR_CROSSLINE, position.second);
-            encodeTrace(spec.format, index, spec.samples, data.data() + 240 * spec.additionalHeaders);
+            encodeTrace(setup.format, index, setup.samples, data.data() + 240 * setup.additionalHeaders);
             ok = segy_write_traceheader(fp, index, header, trace0, dataBytes) == SEGY_OK &&
                  segy_writetrace(fp, index, data.data(), trace0, dataBytes) == SEGY_OK;
         }
@@ -129,25 +129,25 @@ bool write(const QString& path, const FileSpec& spec, QString* error)
     unsigned char binary[400];
     std::memset(binary, 0, sizeof binary);
     const auto b = [&binary](int fileOffset) { return binary + (fileOffset - 3200); };
-    const bool le = spec.littleEndian;
-    put(b(3212), spec.traces, 2, le);
-    put(b(3216), spec.intervalMicroseconds, 2, le);
-    put(b(3220), spec.samplesOnlyInTraceHeaders || spec.samples > 65535 ? 0 : spec.samples, 2, le);
-    put(b(3224), spec.format, 2, le);
+    const bool le = setup.littleEndian;
+    put(b(3212), setup.traces, 2, le);
+    put(b(3216), setup.intervalMicroseconds, 2, le);
+    put(b(3220), setup.samplesOnlyInTraceHeaders || setup.samples > 65535 ? 0 : setup.samples, 2, le);
+    put(b(3224), setup.format, 2, le);
     put(b(3228), 4, 2, le);
-    put(b(3254), spec.measurementSystem, 2, le);
-    if (spec.revision == 2) {
+    put(b(3254), setup.measurementSystem, 2, le);
+    if (setup.revision == 2) {
         *b(3500) = 2;
         *b(3501) = 0;
-        put(b(3268), spec.samples > 65535 ? spec.samples : 0, 4, le);
+        put(b(3268), setup.samples > 65535 ? setup.samples : 0, 4, le);
         put(b(3296), 0x01020304, 4, le);
-        put(b(3506), spec.additionalHeaders, 4, le);
-    } else if (spec.revision == 1) {
+        put(b(3506), setup.additionalHeaders, 4, le);
+    } else if (setup.revision == 1) {
         put(b(3500), 0x0100, 2, le);
     }
-    if (spec.revision >= 1) {
+    if (setup.revision >= 1) {
         put(b(3502), 1, 2, le);
-        put(b(3504), spec.extendedTextHeaders, 2, le);
+        put(b(3504), setup.extendedTextHeaders, 2, le);
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) || !file.seek(3200) ||
@@ -155,8 +155,8 @@ bool write(const QString& path, const FileSpec& spec, QString* error)
         *error = "cannot write the binary header of " + path;
         return false;
     }
-    const QByteArray extended(3200 * spec.extendedTextHeaders, ' ');
-    if (spec.extendedTextHeaders > 0 && (!file.seek(3600) || file.write(extended) != extended.size())) {
+    const QByteArray extended(3200 * setup.extendedTextHeaders, ' ');
+    if (setup.extendedTextHeaders > 0 && (!file.seek(3600) || file.write(extended) != extended.size())) {
         *error = "cannot write the extended textual headers of " + path;
         return false;
     }

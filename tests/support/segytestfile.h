@@ -20,7 +20,7 @@ namespace segytest
 /// traces firstTrace + t * traceStep (t < traces), lines outermost, unless
 /// `positions` lists (line, trace) pairs to write instead; each position holds
 /// `offsetsPerPosition` traces.
-struct FileSpec
+struct FileSetup
 {
     int format = 5;
     bool littleEndian = false;
@@ -55,11 +55,11 @@ struct FileSpec
 /// that drops a byte or a sample shows it).
 double sampleValue(int format, int traceIndex, int sample);
 
-/// Map position of a (line, trace) number of a spec.
-void mapPosition(const FileSpec& spec, double line, double trace, double* x, double* y);
+/// Map position of a (line, trace) number in the file `setup` describes.
+void mapPosition(const FileSetup& setup, double line, double trace, double* x, double* y);
 
 /// Writes the file with segyio; false with a reason.
-bool write(const QString& path, const FileSpec& spec, QString* error);
+bool write(const QString& path, const FileSetup& setup, QString* error);
 
 /// One trace read by segyio.
 struct Trace
